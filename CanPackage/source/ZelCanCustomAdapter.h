@@ -1,0 +1,56 @@
+#pragma once
+// The driver contract every adapter implements. The operations are virtual in this order;
+// the base behaviour is what a driver gets when it does not override one.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "CanPackage/source/ZelCanClasses.h"
+
+class TZelCanAdapter;
+
+class TZelCanCustomAdapter {
+ public:
+  TZelCanCustomAdapter() = default;
+  virtual ~TZelCanCustomAdapter();
+  TZelCanCustomAdapter(const TZelCanCustomAdapter&) = delete;
+  TZelCanCustomAdapter& operator=(const TZelCanCustomAdapter&) = delete;
+
+  virtual void GetAvailableDevices(QStringList& list);
+  virtual std::int32_t OpenDevice(const std::string& DeviceName, std::uint16_t BitRate, std::int32_t BTR);
+  virtual std::int32_t CloseDevice();
+  virtual void GetDeviceDriverVersion(QStringList& list);
+  virtual void GetDeviceVersion(QStringList& list);
+  virtual QString GetDeviceVersionString();
+  // Must never throw and must return within a bounded time: the receive loop calls it.
+  virtual std::int32_t ReadData(PCanMsgProgs& msgs);
+  virtual std::int32_t WriteData(TCanMsgProg msg);
+  virtual std::int32_t GetDeviceStatus();
+  virtual std::int32_t GetFilterCount();
+  virtual void SetCanFilter(const TCanFilters& filters);
+  virtual std::int32_t SetParameter();
+  virtual void StartRxEvent();
+  virtual void StopRxEvent();
+
+  void RegisterEventLink(TCanEventLink* CanEventLink) { FCanEventLink = CanEventLink; }
+  void UnRegisterEventLink(TCanEventLink* /*CanEventLink*/) { FCanEventLink = nullptr; }
+  [[nodiscard]] TCanEventLink* CanEventLink() const { return FCanEventLink; }
+
+  [[nodiscard]] TAdapterType AdapterType() const { return FAdapterType; }
+  void SetAdapterType(TAdapterType value) { FAdapterType = value; }
+
+  // A facade that plugs this driver in is told when the driver goes away.
+  void AddFreeNotification(TZelCanAdapter* facade);
+  void RemoveFreeNotification(TZelCanAdapter* facade);
+
+ protected:
+  std::uint16_t FCanBaudRate = 0;
+  TAdapterType FAdapterType = TAdapterType::atUSB;
+  TCanEventLink* FCanEventLink = nullptr;
+
+ private:
+  std::vector<TZelCanAdapter*> FFreeNotifies;
+};

@@ -1,0 +1,101 @@
+#include "model/CanText.h"
+
+#include <QLocale>
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+int HexDigitValue(QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= '0' && u <= '9') return u - '0';
+  if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+  if (u >= 'a' && u <= 'f') return u - 'a' + 10;
+  return -1;
+}
+
+int ClampByteCount(int n) { return n <= 0 ? 0 : (n > 8 ? 8 : n); }
+
+template <typename Bytes>
+QString BytesToHex(const Bytes& bytes, int n) {
+  if (n <= 0) return {};
+  QString text(n * 3 - 1, QChar(' '));
+  for (int i = 0; i < n; ++i) {
+    text[i * 3] = QChar(kHexDigits[bytes[i] >> 4]);
+    text[i * 3 + 1] = QChar(kHexDigits[bytes[i] & 0x0F]);
+  }
+  return text;
+}
+
+}  // namespace
+
+bool IsBitSet(std::uint32_t value, int bit) { return ((value >> bit) & 1U) != 0; }
+std::uint32_t SetBit(std::uint32_t value, int bit) { return value | (1U << bit); }
+std::uint32_t ClearBit(std::uint32_t value, int bit) { return value & ~(1U << bit); }
+
+std::array<bool, 8> ByteToBits(std::uint8_t byte) {
+  std::array<bool, 8> bits{};
+  for (int i = 0; i < 8; ++i) bits[i] = ((byte >> i) & 1) != 0;
+  return bits;
+}
+
+QString BoolToText(bool flag) { return flag ? QStringLiteral("1") : QStringLiteral("0"); }
+
+QString CanIdToText(bool extended, std::int64_t id) {
+  return QString::number(static_cast<qulonglong>(id), 16).toUpper().rightJustified(extended ? 8 : 3, QChar('0'));
+}
+
+QString CanDataToHex(const TCanData& data) { return BytesToHex(data, 8); }
+QString CanDataToHexN(const TCanData& data, int n) { return BytesToHex(data, ClampByteCount(n)); }
+
+QChar ByteToAsciiChar(std::uint8_t byte) { return (byte >= 33 && byte <= 126) ? QChar(byte) : QChar('.'); }
+
+QString CanDataToAsciiN(const TCanData& data, int n) {
+  n = ClampByteCount(n);
+  QString text(n, QChar('.'));
+  for (int i = 0; i < n; ++i) text[i] = ByteToAsciiChar(data[i]);
+  return text;
+}
+QString CanDataToAscii(const TCanData& data) { return CanDataToAsciiN(data, 8); }
+
+QString ByteArrayToHex(const TKwpData& bytes, int n) {
+  if (n > static_cast<int>(bytes.size())) n = static_cast<int>(bytes.size());
+  return BytesToHex(bytes, n);
+}
+
+std::int64_t HexToInt64(const QString& text) {
+  std::uint64_t value = 0;
+  int significant = 0;
+  for (QChar c : text) {
+    const int digit = HexDigitValue(c);
+    if (digit < 0) throw EConvertError("'" + text.toStdString() + "' is not a valid hexadecimal value");
+    if (significant > 0 || digit != 0) ++significant;
+    if (significant > 16) throw EConvertError("'" + text.toStdString() + "' is out of the 64-bit range");
+    value = (value << 4) | static_cast<std::uint64_t>(digit);
+  }
+  return static_cast<std::int64_t>(value);
+}
+
+std::int64_t HexTextToInt(const QString& text) {
+  std::uint32_t acc = 0;
+  for (QChar c : text) {
+    const int digit = HexDigitValue(c);
+    if (digit >= 0) acc = (acc << 4) + static_cast<std::uint32_t>(digit);
+  }
+  return static_cast<std::int32_t>(acc);
+}
+
+double BtrToBitRate(std::uint8_t btr0, std::uint8_t btr1) {
+  const double tq = ((btr0 & 0x3F) + 1) * 0.125;
+  const int tseg1 = (btr1 & 0x0F) + 1;
+  const int tseg2 = ((btr1 >> 4) & 0x07) + 1;
+  const double bitTime = tq + tseg1 * tq + tseg2 * tq;
+  return 1000.0 / bitTime;
+}
+
+QString BtrToBitRateText(const QString& btr0Text, const QString& btr1Text) {
+  const auto btr0 = static_cast<std::uint8_t>(HexTextToInt(btr0Text));
+  const auto btr1 = static_cast<std::uint8_t>(HexTextToInt(btr1Text));
+  QString text = QString::asprintf("%.2f", BtrToBitRate(btr0, btr1));
+  return text.replace(QChar('.'), QLocale().decimalPoint());
+}

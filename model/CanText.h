@@ -1,0 +1,40 @@
+#pragma once
+// Text and bit conventions shared by every view and editor.
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "model/CanMsgProg.h"
+
+// Raised by strict hexadecimal reading; shown to the user by the standard error box.
+class EConvertError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+[[nodiscard]] bool IsBitSet(std::uint32_t value, int bit);
+[[nodiscard]] std::uint32_t SetBit(std::uint32_t value, int bit);
+[[nodiscard]] std::uint32_t ClearBit(std::uint32_t value, int bit);
+[[nodiscard]] std::array<bool, 8> ByteToBits(std::uint8_t byte);
+
+[[nodiscard]] QString BoolToText(bool flag);
+[[nodiscard]] QString CanIdToText(bool extended, std::int64_t id);
+
+[[nodiscard]] QString CanDataToHex(const TCanData& data);
+[[nodiscard]] QString CanDataToHexN(const TCanData& data, int n);
+[[nodiscard]] QString CanDataToAscii(const TCanData& data);
+[[nodiscard]] QString CanDataToAsciiN(const TCanData& data, int n);
+[[nodiscard]] QChar ByteToAsciiChar(std::uint8_t byte);
+[[nodiscard]] QString ByteArrayToHex(const TKwpData& bytes, int n);
+
+// Strict: empty text is 0, any non-hex character throws EConvertError.
+[[nodiscard]] std::int64_t HexToInt64(const QString& text);
+// Lenient: skips non-hex characters, 32-bit wrapping accumulator, never fails.
+[[nodiscard]] std::int64_t HexTextToInt(const QString& text);
+
+// Bit rate in kbit/s ("%.2f", locale decimal separator) of an SJA1000 at 16 MHz.
+[[nodiscard]] QString BtrToBitRateText(const QString& btr0Text, const QString& btr1Text);
+[[nodiscard]] double BtrToBitRate(std::uint8_t btr0, std::uint8_t btr1);
