@@ -96,6 +96,8 @@ bool TZelCanUsbHid::ExchangeAccepted(const std::string& command) {
 bool TZelCanUsbHid::InitAdapter(std::uint16_t bitRate, std::int32_t btr) {
   using namespace AsciiProtocol;
   DiscardCommandInput();
+  // Frames left from an earlier connection are not news of this one.
+  if (const std::shared_ptr<THidDevice> device = Device()) device->DiscardQueued(THidChannelKind::Receive);
   const std::optional<std::string> version = ExchangeCommand(WithCR(VersionCommand));
   FVersion = version ? VersionText(*version) : QString();
   return ExchangeAccepted(WithCR(BitRateCommand(bitRate, btr))) &&
