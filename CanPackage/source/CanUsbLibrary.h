@@ -2,7 +2,6 @@
 // The adapter maker's driver library, loaded at run time: its ten entry points, resolved by
 // name in one go. Handles and results are 32-bit, texts 8-bit and zero-terminated.
 
-#include <QString>
 #include <cstdint>
 #include <string>
 

@@ -17,8 +17,11 @@ bool IsZelHidDevice(std::uint16_t vendorId, std::uint16_t productId) {
 }
 
 QString HidDeviceListEntry(const THidDeviceInfo& device) {
-  return device.ProductName + QStringLiteral(" (") + QStringLiteral("%1/%2").arg(device.VendorId, 4, 16, QChar('0')).arg(device.ProductId, 4, 16, QChar('0')).toUpper() +
-         QStringLiteral(")");
+  const QString ids = QStringLiteral("%1/%2")
+                          .arg(device.VendorId, 4, 16, QChar('0'))
+                          .arg(device.ProductId, 4, 16, QChar('0'))
+                          .toUpper();
+  return device.ProductName + QStringLiteral(" (") + ids + QStringLiteral(")");
 }
 
 TZelCanUsbHid::TZelCanUsbHid(std::unique_ptr<IHidBackend> backend)

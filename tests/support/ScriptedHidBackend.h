@@ -3,7 +3,6 @@
 // each command report with a reply report the way the real adapter does, and hands every
 // input report to every open channel, as hidraw does.
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -14,6 +13,7 @@
 
 #include "CanPackage/source/HidReport.h"
 #include "platform/HidBackend.h"
+#include "support/CoreApplication.h"
 
 using Report = std::vector<std::uint8_t>;
 
@@ -201,12 +201,4 @@ class ScriptedHidBackend final : public IHidBackend {
 inline THidDeviceInfo HidInfo(std::string path, std::uint16_t vid, std::uint16_t pid, QString product = "CAN-HID",
                               QString serial = "H0001") {
   return {std::move(path), vid, pid, std::move(product), std::move(serial)};
-}
-
-// The controller's timer needs an application object.
-inline void EnsureCoreApplication() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
 }
