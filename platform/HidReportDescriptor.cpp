@@ -4,6 +4,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/LittleEndian.h"
+
 namespace {
 
 // Item prefix: bits 0-1 size code, bits 2-3 type, bits 4-7 tag.
@@ -23,12 +25,6 @@ struct GlobalState {
   std::uint32_t reportCount = 0;
   std::uint32_t reportId = 0;
 };
-
-std::uint32_t ItemValue(std::span<const std::uint8_t> bytes) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) value |= std::uint32_t{bytes[i]} << (8 * i);
-  return value;
-}
 
 std::size_t LongestInBytes(const std::map<std::uint32_t, std::uint64_t>& bitsPerId) {
   std::uint64_t longest = 0;
@@ -55,7 +51,7 @@ THidDescriptorSummary SummariseReportDescriptor(std::span<const std::uint8_t> de
     }
     const std::size_t size = (prefix & 3) == 3 ? 4 : (prefix & 3);
     if (pos + 1 + size > descriptor.size()) break;  // truncated item: stop at what is known
-    const std::uint32_t value = ItemValue(descriptor.subspan(pos + 1, size));
+    const std::uint32_t value = ReadLittleEndian(descriptor.subspan(pos + 1, size));
     const std::uint8_t type = (prefix >> 2) & 3;
     const std::uint8_t tag = prefix >> 4;
     pos += 1 + size;

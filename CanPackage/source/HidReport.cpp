@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/LittleEndian.h"
+
 namespace HidReport {
 
 namespace {
@@ -12,23 +14,17 @@ constexpr std::size_t kLen = 5;
 constexpr std::size_t kData = 6;
 constexpr std::size_t kTime = 14;
 
-std::uint32_t LittleEndian(std::span<const std::uint8_t> bytes) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) value |= std::uint32_t{bytes[i]} << (8 * i);
-  return value;
-}
-
 bool IsFrameMarker(std::uint8_t marker) { return marker == 't' || marker == 'T'; }
 
 TCanMsg DecodeSlot(std::span<const std::uint8_t, kSlotSize> slot) {
   TCanMsg msg;
   const bool extended = slot[kMarker] == 'T';
   msg.flags = extended ? kCanMsgFlagExtended : 0;
-  msg.id = static_cast<std::int32_t>(LittleEndian(slot.subspan(kId, extended ? 4 : 2)));
+  msg.id = static_cast<std::int32_t>(ReadLittleEndian(slot.subspan(kId, extended ? 4 : 2)));
   msg.len = slot[kLen];
   const std::size_t taken = std::min<std::size_t>(msg.len, 8);
   std::copy_n(slot.begin() + kData, taken, msg.data);
-  msg.timestamp = static_cast<std::int32_t>(LittleEndian(slot.subspan(kTime, 2)));
+  msg.timestamp = static_cast<std::int32_t>(ReadLittleEndian(slot.subspan(kTime, 2)));
   return msg;
 }
 
