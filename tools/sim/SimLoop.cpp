@@ -46,6 +46,7 @@ std::int64_t TSimLoop::BusNow(std::int64_t wallUs) const {
 std::int64_t TSimLoop::ServeTraffic(std::int64_t wallUs) {
   if (!FAdapter.IsOpen()) return -1;
   const std::int64_t busUs = BusNow(wallUs);
+  bool queued = false;
   for (int taken = 0;; ++taken) {
     if (!FLookahead && !FSourceEnded) {
       FLookahead = FSource.Next(busUs);
@@ -53,14 +54,15 @@ std::int64_t TSimLoop::ServeTraffic(std::int64_t wallUs) {
     }
     if (!FLookahead) return -1;
     if (FLookahead->DueUs > busUs) return FLookahead->DueUs - busUs;
-    if (taken == kMaxFramesPerPass) return 0;
+    // A source that is always due, all of it filtered out, must not keep the loop spinning.
+    if (taken == kMaxFramesPerPass) return queued ? 0 : kFilteredPassPauseUs;
     if (!FQueue.HasRoomForFrame()) {
       const std::int64_t staleInUs = FLookahead->DueUs + kStaleUs - busUs;
       if (staleInUs > 0) return staleInUs;  // room to write wakes the loop earlier
       ++FStaleFrames;
     } else {
       const std::string line = FAdapter.ReportFrame(FLookahead->Msg, static_cast<std::uint64_t>(wallUs / 1000));
-      if (!line.empty()) FQueue.PushFrame(line);
+      if (!line.empty()) queued = FQueue.PushFrame(line) || queued;
     }
     FLookahead.reset();
   }

@@ -21,6 +21,7 @@ class TSimLoop {
   static constexpr std::int64_t kStaleUs = 100'000;
   // Frames taken from the source before the loop looks at the line again.
   static constexpr int kMaxFramesPerPass = 256;
+  static constexpr std::int64_t kFilteredPassPauseUs = 1000;
 
   TSimLoop(int fd, TAsciiAdapterEmulator& adapter, TTrafficSource& source, std::ostream& log, bool verbose);
 
