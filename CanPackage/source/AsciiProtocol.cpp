@@ -1,6 +1,5 @@
 #include "CanPackage/source/AsciiProtocol.h"
 
-#include <array>
 #include <cstdio>
 
 #include "model/CanText.h"
@@ -40,12 +39,9 @@ std::optional<FrameKind> KindOf(char first) {
 }  // namespace
 
 std::string BitRateCommand(std::uint16_t bitRate, std::int32_t btr) {
-  static constexpr std::array<std::pair<std::uint16_t, const char*>, 9> kRates{{
-      {10, "S0"}, {20, "S1"}, {50, "S2"}, {100, "S3"}, {125, "S4"},
-      {250, "S5"}, {500, "S6"}, {800, "S7"}, {1000, "S8"}}};
   if (bitRate == 0) return "s" + Hex(static_cast<std::uint32_t>(btr), 4);
-  for (const auto& [rate, command] : kRates)
-    if (rate == bitRate) return command;
+  for (std::size_t i = 0; i < kStandardBitRates.size(); ++i)
+    if (kStandardBitRates[i] == bitRate) return "S" + std::to_string(i);
   return {};  // an unknown rate sends a lone CR
 }
 
@@ -94,6 +90,54 @@ std::optional<TCanMsg> DecodeFrameLine(std::string_view line) {
   }
   const std::size_t timePos = dataPos + (kind->hasData ? 2 * std::size_t{msg.len} : 0);
   msg.timestamp = static_cast<std::int32_t>(HexTextToInt(Field(line, timePos, 4)));
+  return msg;
+}
+
+std::string FrameLine(const TCanMsgProg& msg, std::optional<std::uint16_t> timestamp) {
+  std::string line = TransmitLine(msg);
+  if (timestamp) line += Hex(*timestamp, 4);
+  line.push_back(CR);
+  return line;
+}
+
+std::optional<std::uint32_t> ParseHexStrict(std::string_view digits) {
+  if (digits.empty() || digits.size() > 8) return std::nullopt;
+  std::uint32_t value = 0;
+  for (char c : digits) {
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else return std::nullopt;
+    value = (value << 4) | static_cast<std::uint32_t>(digit);
+  }
+  return value;
+}
+
+std::optional<TCanMsgProg> ParseTransmitLine(std::string_view command) {
+  if (command.empty()) return std::nullopt;
+  const std::optional<FrameKind> kind = KindOf(command.front());
+  if (!kind) return std::nullopt;
+  const std::size_t lengthPos = 1 + kind->idDigits;
+  if (command.size() <= lengthPos) return std::nullopt;
+  const std::optional<std::uint32_t> id = ParseHexStrict(command.substr(1, kind->idDigits));
+  const char length = command[lengthPos];
+  if (!id || length < '0' || length > '8') return std::nullopt;
+  const bool extended = (kind->flags & kCanMsgFlagExtended) != 0;
+  if (*id > (extended ? 0x1FFFFFFFu : 0x7FFu)) return std::nullopt;
+
+  TCanMsgProg msg;
+  msg.CanId = *id;
+  msg.Extended = extended;
+  msg.RTR = !kind->hasData;
+  msg.DLC = length - '0';
+  const std::size_t dataChars = kind->hasData ? 2 * static_cast<std::size_t>(msg.DLC) : 0;
+  if (command.size() != lengthPos + 1 + dataChars) return std::nullopt;
+  for (std::size_t i = 0; i < dataChars / 2; ++i) {
+    const std::optional<std::uint32_t> byte = ParseHexStrict(command.substr(lengthPos + 1 + 2 * i, 2));
+    if (!byte) return std::nullopt;
+    msg.Data[i] = static_cast<std::uint8_t>(*byte);
+  }
   return msg;
 }
 

@@ -14,6 +14,7 @@
 // Hex written is upper case; hex read is lenient (non-digits skipped, 32-bit accumulator).
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ inline constexpr char CR = '\r';
 inline constexpr char BEL = '\x07';
 // The longest legal line: "T" + 8 id + 1 length + 16 data + 4 time + CR.
 inline constexpr std::size_t kMaxLineLength = 31;
+
+// Standard bit rates in kbit/s; the index is the digit of the "Sn" command.
+inline constexpr std::array<std::uint16_t, 9> kStandardBitRates{10, 20, 50, 100, 125, 250, 500, 800, 1000};
 
 // Commands, without the terminating CR (see WithCR).
 [[nodiscard]] std::string BitRateCommand(std::uint16_t bitRate, std::int32_t btr);
@@ -48,5 +52,18 @@ inline constexpr std::string_view VersionCommand = "V";
 // A received line (up to and including its CR) decoded into a frame; nullopt for every line
 // that is not a frame: too short, an unknown first character, or no decimal length digit.
 [[nodiscard]] std::optional<TCanMsg> DecodeFrameLine(std::string_view line);
+
+// Adapter side. A received-frame line as an adapter reports it: the transmit line of the frame,
+// the time stamp as four hex digits when time stamps are on, and the CR.
+[[nodiscard]] std::string FrameLine(const TCanMsgProg& msg, std::optional<std::uint16_t> timestamp);
+
+// A transmit command (without its CR) read strictly, as an adapter must before it puts the
+// frame on the bus: the exact number of hex digits, a length digit 0..8, an identifier in
+// range (0x7FF standard, 0x1FFFFFFF extended), data characters exactly for data frames.
+//   t1232AABB -> standard 0x123, data AA BB      R18DAF1108 -> extended remote 0x18DAF110, DLC 8
+[[nodiscard]] std::optional<TCanMsgProg> ParseTransmitLine(std::string_view command);
+
+// Exactly the given hex digits (either case), nothing else; nullopt on any other character.
+[[nodiscard]] std::optional<std::uint32_t> ParseHexStrict(std::string_view digits);
 
 }  // namespace AsciiProtocol
