@@ -24,8 +24,7 @@ TIdFilterPage::TIdFilterPage(TIdFilterList& filter, QWidget* parent) : QWidget(p
   layout->addWidget(CreateTitleBar(this, QStringLiteral("CAN ID Software Filter")));
   BuildToolBar();
   FList = CreateListView(this, QStringLiteral("vstIdFilter"), QStringLiteral("CAN ID Software Filter"), filter.Model());
-  FList->setColumnWidth(0, 150);
-  FList->setColumnWidth(1, 40);
+  SetColumnWidths(FList, {150, 40});
   layout->addWidget(FList, 1);
   BuildEditor();
   ConnectActions();

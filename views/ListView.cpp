@@ -42,6 +42,11 @@ QTreeView* CreateListView(QWidget* parent, const QString& objectName, const QStr
   return view;
 }
 
+void SetColumnWidths(QTreeView* view, std::initializer_list<int> widths) {
+  int column = 0;
+  for (int width : widths) view->setColumnWidth(column++, width);
+}
+
 QLabel* CreateTitleBar(QWidget* parent, const QString& caption, const QString& objectName) {
   auto* label = new QLabel(caption, parent);
   if (!objectName.isEmpty()) label->setObjectName(objectName);

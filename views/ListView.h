@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <exception>
+#include <initializer_list>
 
 #include "platform/UserMessage.h"
 #include "views/rows/RowModel.h"
@@ -22,6 +23,7 @@ class TGridDelegate : public QStyledItemDelegate {
 
 // The list's accessible name is its title bar text.
 QTreeView* CreateListView(QWidget* parent, const QString& objectName, const QString& accessibleName, TRowModel& model);
+void SetColumnWidths(QTreeView* view, std::initializer_list<int> widths);
 QLabel* CreateTitleBar(QWidget* parent, const QString& caption, const QString& objectName = {});
 
 // Model row of the view's current selection, or -1.

@@ -35,6 +35,7 @@ TMonitorPage::TMonitorPage(TMonitorList& monitor, TCanIdDetails& details, QWidge
 
   FSplitter = new QSplitter(Qt::Vertical, this);
   FList = CreateListView(FSplitter, QStringLiteral("vstDataMonitor"), QStringLiteral("Receive"), monitor.Model());
+  SetColumnWidths(FList, {110, 40, 40, 40, 220, 90, 70, 80});
   FSplitter->addWidget(FList);
   BuildDetailsPanel();
   FSplitter->addWidget(FDetailsPanel);
@@ -63,8 +64,7 @@ void TMonitorPage::BuildDetailsPanel() {
   FDetailsGrid->setItemDelegate(new TDetailsBarDelegate(FDetailsGrid));
   FDetailsGrid->header()->setSectionsMovable(false);
   FDetailsGrid->setSelectionMode(QAbstractItemView::NoSelection);
-  FDetailsGrid->setColumnWidth(0, 60);
-  for (int column = 1; column <= 10; ++column) FDetailsGrid->setColumnWidth(column, 56);
+  SetColumnWidths(FDetailsGrid, {60, 56, 56, 56, 56, 56, 56, 56, 56, 56, 56});
   layout->addWidget(FDetailsGrid);
   FDetailsPanel->setVisible(false);
   FDetails.OnCaptionChanged = [this](const QString& caption) { FDetailsCaption->setText(caption); };

@@ -15,6 +15,7 @@ TTracePage::TTracePage(TTraceList& trace, QWidget* parent) : QWidget(parent), FT
   layout->addWidget(CreateTitleBar(this, QStringLiteral("Trace")));
   BuildToolBar();
   FList = CreateListView(this, QStringLiteral("vstDataTrace"), QStringLiteral("Trace"), trace.Model());
+  SetColumnWidths(FList, {110, 40, 40, 40, 220, 90});
   layout->addWidget(FList, 1);
   BuildSearchLine();
 
