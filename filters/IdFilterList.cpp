@@ -130,16 +130,6 @@ void TIdFilterList::Clear() { ClearRows(); }
 
 void TIdFilterList::RowsReplaced() { FIndex.Rebuild(FRows, FilterKey); }
 
-void TIdFilterList::SelectRow(std::size_t row) {
-  for (std::size_t i = 0; i < FRows.Count(); ++i) FRows.State(i).Set(RowFlag::vsSelected, i == row);
-}
-
-std::size_t TIdFilterList::SelectedRow() const {
-  for (std::size_t i = 0; i < FRows.Count(); ++i)
-    if (FRows.State(i).Selected()) return i;
-  return TCanIdIndex::kNone;
-}
-
 QString TIdFilterList::ColumnTitle(int column) const {
   static const char* const kTitles[] = {"Add to log", "E", "Description"};
   return QString::fromLatin1(kTitles[column]);

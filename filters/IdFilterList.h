@@ -60,10 +60,6 @@ class TIdFilterList : public TRowListOf<TIdFilterData>, public TProjectList {
   void ClearFilterList();
   void Clear() override;
 
-  // Single selection, kept in the row flags.
-  void SelectRow(std::size_t row);  // TCanIdIndex::kNone clears it
-  [[nodiscard]] std::size_t SelectedRow() const;
-
   // Cells.
   [[nodiscard]] int ColumnCount() const override { return 3; }
   [[nodiscard]] QString ColumnTitle(int column) const override;

@@ -104,7 +104,7 @@ void TIdFilterPage::ConnectActions() {
   connect(actionRemoveSelectedCANID, &QAction::triggered, this, [this] {
     RunUserAction([this] {
       const std::size_t row = FFilter.SelectedRow();
-      if (row != TCanIdIndex::kNone) FFilter.RemoveRow(row);
+      if (row != TIdFilterList::kNoRow) FFilter.RemoveRow(row);
     });
   });
   connect(actionClearFilterList, &QAction::triggered, this, [this] {
@@ -147,7 +147,7 @@ void TIdFilterPage::btnApplyFilterClick() {
 
 void TIdFilterPage::actionSetCaiIdFilterColorExecute() {
   const std::size_t row = FFilter.SelectedRow();
-  if (row == TCanIdIndex::kNone) return;
+  if (row == TIdFilterList::kNoRow) return;
   const QColor color = PickColor(WindowsColorToQColor(FFilter.Row(row).Color));
   if (!color.isValid()) return;
   FFilter.SetRowColor(row, QColorToWindowsColor(color));
@@ -156,13 +156,13 @@ void TIdFilterPage::actionSetCaiIdFilterColorExecute() {
 
 void TIdFilterPage::vstIdFilterChange() {
   const int modelRow = SelectedModelRow(*FList);
-  FFilter.SelectRow(modelRow < 0 ? TCanIdIndex::kNone : FFilter.Model().StoreRow(modelRow));
+  FFilter.SelectRow(modelRow < 0 ? TIdFilterList::kNoRow : FFilter.Model().StoreRow(modelRow));
   ShowSelectedRow();
 }
 
 void TIdFilterPage::ShowSelectedRow() {
   const std::size_t row = FFilter.SelectedRow();
-  if (row == TCanIdIndex::kNone) return;
+  if (row == TIdFilterList::kNoRow) return;
   const TIdFilterData& data = FFilter.Row(row);
   cbFilterExtended->setChecked(data.Extended);
   edFilterCANID->setMaxLength(data.Extended ? 8 : 3);

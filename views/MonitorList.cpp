@@ -81,15 +81,10 @@ void TMonitorList::Clear() { ClearRows(); }
 
 void TMonitorList::RowsReplaced() { FIndex.Rebuild(FRows, MonitorKey); }
 
-void TMonitorList::SelectRow(std::size_t row) {
-  for (std::size_t i = 0; i < FRows.Count(); ++i) FRows.State(i).Set(RowFlag::vsSelected, i == row);
-}
-
 const TMonitorData* TMonitorList::DetailsRow() const {
   if (FRows.Empty()) return nullptr;
-  for (std::size_t i = 0; i < FRows.Count(); ++i)
-    if (FRows.State(i).Selected()) return &FRows.Record(i);
-  return &FRows.Record(0);
+  const std::size_t selected = SelectedRow();
+  return &FRows.Record(selected == kNoRow ? 0 : selected);
 }
 
 QString TMonitorList::ColumnTitle(int column) const {

@@ -39,7 +39,6 @@ class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
   void ClearLog();  // the user's "Clear"
   void Clear() override;
 
-  void SelectRow(std::size_t row);  // TCanIdIndex::kNone clears it
   // The first selected row, else the first row; null when the list is empty.
   [[nodiscard]] const TMonitorData* DetailsRow() const;
 

@@ -73,7 +73,7 @@ void TMonitorPage::BuildDetailsPanel() {
 void TMonitorPage::vstDataMonitorChange() {
   RunUserAction([this] {
     const int row = SelectedModelRow(*FList);
-    FMonitor.SelectRow(row < 0 ? TCanIdIndex::kNone : FMonitor.Model().StoreRow(row));
+    FMonitor.SelectRow(row < 0 ? TMonitorList::kNoRow : FMonitor.Model().StoreRow(row));
     FDetails.RefreshCanIdDetails();
   });
 }

@@ -38,6 +38,17 @@ class TRowListOf : public TRowListBase {
   [[nodiscard]] TRowModel& Model() override { return FModel; }
   [[nodiscard]] const TRowModel& Model() const { return FModel; }
 
+  // Single selection, kept in the row flags so that the list files carry it.
+  static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+  void SelectRow(std::size_t row) {  // kNoRow clears it
+    for (std::size_t i = 0; i < FRows.Count(); ++i) FRows.State(i).Set(RowFlag::vsSelected, i == row);
+  }
+  [[nodiscard]] std::size_t SelectedRow() const {
+    for (std::size_t i = 0; i < FRows.Count(); ++i)
+      if (FRows.State(i).Selected()) return i;
+    return kNoRow;
+  }
+
   void BeginUpdate() { FModel.BeginUpdate(); }
   virtual void EndUpdate() { FModel.EndUpdate(); }
 
