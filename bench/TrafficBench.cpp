@@ -1,0 +1,153 @@
+// The live-traffic lists under load: the whole receive path with the real consumers, and the
+// trace at the sizes a long capture reaches.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTreeView>
+#include <cstdio>
+#include <unistd.h>
+
+#include "app/ReceivePipeline.h"
+#include "CanPackage/source/ZelCanDriver.h"
+#include "views/TrafficViews.h"
+
+namespace {
+// A saturated bus: every read delivers a burst of frames cycling over `ids` identifiers,
+// until `total` frames were delivered; then the bus is idle.
+class BusDriver : public TZelCanDriver {
+ public:
+  BusDriver(int ids, std::int64_t total) : FIds(ids), FTotal(total) {}
+  std::int32_t ReadData(PCanMsgProgs& msgs) override {
+    if (FSeq >= FTotal) return CanResult::NoMessage;
+    for (int i = 0; i < 16 && FSeq < FTotal; ++i) {
+      auto msg = std::make_unique<TCanMsgProg>();
+      msg->CanId = 0x100 + FSeq % FIds;
+      msg->DLC = 8;
+      msg->Data[0] = static_cast<std::uint8_t>(FSeq);
+      msg->Time = static_cast<std::int32_t>(FSeq / FIds % 60000);
+      ++FSeq;
+      msgs.push_back(std::move(msg));
+    }
+    return CanResult::FramesRead;
+  }
+
+ private:
+  int FIds;
+  std::int64_t FTotal;
+  std::int64_t FSeq = 0;
+};
+
+TTrafficSeams QuietSeams() {
+  return TTrafficSeams{[] { return false; }, [] { return false; }, [] {}};
+}
+
+TCanMsgProg BenchFrame(std::int64_t i) {
+  TCanMsgProg msg;
+  msg.CanId = 0x100 + i % 100;
+  msg.DLC = 8;
+  for (int b = 0; b < 8; ++b) msg.Data[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(i >> (b * 3));
+  msg.Time = static_cast<std::int32_t>(i % 60000);
+  return msg;
+}
+
+// Appends `rows` received frames in drain-sized batches.
+void FillTrace(TTrafficViews& views, std::int64_t rows) {
+  constexpr std::int64_t kBatch = 4000;
+  for (std::int64_t done = 0; done < rows;) {
+    views.BeginDrain();
+    for (std::int64_t i = 0; i < kBatch && done < rows; ++i, ++done) views.DispatchReceivedMessage(BenchFrame(done));
+    views.EndDrain();
+  }
+}
+
+std::int64_t ResidentBytes() {
+  long size = 0, resident = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld %ld", &size, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  return static_cast<std::int64_t>(resident) * sysconf(_SC_PAGESIZE);
+}
+
+QApplication& BenchApp() {
+  static int argc = 1;
+  static char name[] = "ferrolux-bench";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+}  // namespace
+
+static void BM_Pipeline(benchmark::State& state) {
+  const int ids = static_cast<int>(state.range(0));
+  constexpr std::int64_t kFrames = 1'000'000;
+  std::int64_t dispatched = 0;
+  for (auto _ : state) {
+    BusDriver driver(ids, kFrames);
+    TZelCanAdapter facade;
+    facade.SetAdapter(&driver);
+    ReceiveQueue queue;
+    TBMDThread thread;
+    TTrafficViews views(QuietSeams());
+    AttachReceiveLoop(thread, facade, queue);
+    thread.Start();
+    std::int64_t drained = 0;
+    while (drained < kFrames) drained += static_cast<std::int64_t>(views.DrainTick(queue));
+    thread.Stop();
+    thread.WaitFor();
+    dispatched += drained;
+    benchmark::DoNotOptimize(views.Trace().RowCount());
+  }
+  state.SetItemsProcessed(dispatched);
+}
+BENCHMARK(BM_Pipeline)->Arg(100)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+static void BM_TraceMemory(benchmark::State& state) {
+  const std::int64_t rows = state.range(0);
+  double perRow = 0;
+  for (auto _ : state) {
+    const std::int64_t before = ResidentBytes();
+    {
+      TTrafficViews views(QuietSeams());
+      FillTrace(views, rows);
+      perRow = static_cast<double>(ResidentBytes() - before) / static_cast<double>(rows);
+      benchmark::DoNotOptimize(views.Trace().RowCount());
+    }
+  }
+  state.counters["bytes_per_row"] = perRow;
+  state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_TraceMemory)->Arg(10'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+static void BM_TraceSearch(benchmark::State& state) {
+  TTrafficViews views(QuietSeams());
+  FillTrace(views, 1'000'000);
+  int flip = 0;
+  for (auto _ : state) {
+    // Alternate texts so that every pass really changes what is shown.
+    views.Trace().Search((flip++ & 1) ? QStringLiteral("0c 18") : QStringLiteral("00 00"), fcMsg);
+    benchmark::DoNotOptimize(views.Trace().Model().rowCount());
+  }
+  state.SetItemsProcessed(state.iterations() * 1'000'000);
+}
+BENCHMARK(BM_TraceSearch)->Unit(benchmark::kMillisecond);
+
+static void BM_TraceAppend(benchmark::State& state) {
+  BenchApp();
+  TTrafficViews views(QuietSeams());
+  FillTrace(views, 1'000'000);
+  QTreeView view;
+  view.setUniformRowHeights(true);
+  view.setModel(&views.Trace().Model());
+  view.resize(800, 600);
+  std::int64_t next = 1'000'000;
+  for (auto _ : state) {
+    views.BeginDrain();
+    for (int i = 0; i < 4000; ++i) views.DispatchReceivedMessage(BenchFrame(next++));
+    views.EndDrain();
+    benchmark::DoNotOptimize(view.model()->rowCount());
+  }
+  state.SetItemsProcessed(state.iterations() * 4000);
+}
+BENCHMARK(BM_TraceAppend)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,150 @@
+#include "filters/IdFilterList.h"
+
+#include "model/CanText.h"
+
+namespace {
+bool FilterLess(const TIdFilterData& a, const TIdFilterData& b) { return CanIdLess(a.CanId, b.CanId); }
+std::int64_t FilterKey(const TIdFilterData& row) { return row.CanId; }
+}  // namespace
+
+QColor WindowsColorToQColor(std::uint32_t color) {
+  return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF), static_cast<int>((color >> 16) & 0xFF));
+}
+
+std::uint32_t QColorToWindowsColor(const QColor& color) {
+  return static_cast<std::uint32_t>(color.red()) | (static_cast<std::uint32_t>(color.green()) << 8) |
+         (static_cast<std::uint32_t>(color.blue()) << 16);
+}
+
+TIdFilterList::TIdFilterList(std::function<void()> projectChanged) : FProjectChanged(std::move(projectChanged)) {}
+
+void TIdFilterList::Changed() const {
+  if (FProjectChanged) FProjectChanged();
+}
+
+const TIdFilterData* TIdFilterList::FindCanIdFilterDataNode(std::int64_t canId) const {
+  const std::size_t row = FIndex.Find(canId);
+  return row == TCanIdIndex::kNone ? nullptr : &FRows.Record(row);
+}
+
+bool TIdFilterList::Admits(std::int64_t canId) const {
+  const TIdFilterData* row = FindCanIdFilterDataNode(canId);
+  return row == nullptr || row->AddToLog;
+}
+
+QColor TIdFilterList::ViewColor(std::int64_t canId, bool colorFilterOn) const {
+  const TIdFilterData* row = FindCanIdFilterDataNode(canId);
+  if (row == nullptr || !row->AddToLog) return {};
+  return colorFilterOn ? WindowsColorToQColor(row->Color) : QColor(Qt::black);
+}
+
+void TIdFilterList::EnsureCanIdInFilter(const TCanMsgProg& msg) {
+  if (FIndex.Find(msg.CanId) != TCanIdIndex::kNone) return;
+  TIdFilterData record;
+  record.CanId = msg.CanId;
+  record.Extended = msg.Extended;
+  record.AddToLog = true;
+  record.Description.Set(QStringLiteral("CAN ID: ") + CanIdToText(msg.Extended, msg.CanId));
+  InsertSorted(record, TRowState::CheckBox(true));
+  Changed();
+}
+
+// Same result as appending and sorting the whole list stably; when the list is already in
+// order that is a single insertion, which keeps the views' selection where it was.
+void TIdFilterList::InsertSorted(const TIdFilterData& record, TRowState state) {
+  if (FRows.IsSorted(FilterLess)) {
+    const std::size_t row = FRows.UpperBound(record, FilterLess);
+    FModel.BeginInsertRow(row);
+    FRows.Insert(row, record, state);
+    FIndex.Rebuild(FRows, FilterKey);
+    FModel.EndInsertRow();
+    return;
+  }
+  FModel.BeginReset();
+  FRows.Append(record, state);
+  FRows.StableSort(FilterLess);
+  FIndex.Rebuild(FRows, FilterKey);
+  FModel.EndReset();
+}
+
+void TIdFilterList::BeginAddMode() {
+  FAddMode = true;
+  Changed();
+}
+
+void TIdFilterList::ApplyEdit(const QString& idText, bool extended, const QString& description) {
+  if (FAddMode) {
+    TIdFilterData record;
+    record.CanId = HexToInt64(idText);
+    record.Extended = extended;
+    record.Description.Set(description);
+    FAddMode = false;
+    const std::size_t row = FRows.Append(record, TRowState::CheckBox(false));
+    FIndex.NoteAppended(record.CanId, row);
+    FModel.RowsAppended();
+  } else {
+    const std::size_t row = FIndex.Find(HexToInt64(idText));
+    if (row != TCanIdIndex::kNone) {
+      FRows.Record(row).Description.Set(description);
+      FModel.RowChanged(row);
+    }
+  }
+  Changed();
+}
+
+void TIdFilterList::SetRowColor(std::size_t row, std::uint32_t color) {
+  FRows.Record(row).Color = color;
+  FModel.RowChanged(row);
+}
+
+void TIdFilterList::SetRowChecked(std::size_t row, bool checked) {
+  FRows.Record(row).AddToLog = checked;
+  FRows.State(row).SetChecked(checked);
+  FModel.RowChanged(row);
+}
+
+void TIdFilterList::CheckUncheckAll() {
+  FCheckAll = !FCheckAll;
+  for (std::size_t row = 0; row < FRows.Count(); ++row) {
+    FRows.Record(row).AddToLog = FCheckAll;
+    FRows.State(row).SetChecked(FCheckAll);
+  }
+  FModel.AllRowsChanged();
+}
+
+void TIdFilterList::RemoveRow(std::size_t row) {
+  if (row >= FRows.Count()) return;
+  FModel.BeginRemoveRow(row);
+  FRows.Erase(row);
+  FIndex.Rebuild(FRows, FilterKey);
+  FModel.EndRemoveRow();
+  Changed();
+}
+
+void TIdFilterList::ClearFilterList() {
+  ClearRows();
+  Changed();
+}
+
+void TIdFilterList::Clear() { ClearRows(); }
+
+void TIdFilterList::RowsReplaced() { FIndex.Rebuild(FRows, FilterKey); }
+
+QString TIdFilterList::ColumnTitle(int column) const {
+  static const char* const kTitles[] = {"Add to log", "E", "Description"};
+  return QString::fromLatin1(kTitles[column]);
+}
+
+QString TIdFilterList::CellText(std::size_t row, int column) const {
+  const TIdFilterData& r = FRows.Record(row);
+  switch (column) {
+    case 0: return CanIdToText(r.Extended, r.CanId);
+    case 1: return BoolToText(r.Extended);
+    default: return r.Description.ToString();
+  }
+}
+
+QVariant TIdFilterList::CellColor(std::size_t row, int /*column*/) const {
+  const std::uint32_t color = FRows.Record(row).Color;
+  return color != 0 ? QVariant(WindowsColorToQColor(color)) : QVariant();
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The frame columns the monitor and the trace share: CAN ID, EXT, RTR, DLC, MSG, ASCII, and
+// the row images for received and sent frames.
+
+#include <QImage>
+#include <QString>
+#include <functional>
+
+#include "model/CanMsgProg.h"
+
+enum TFrameColumn { fcCanId = 0, fcExt = 1, fcRtr = 2, fcDlc = 3, fcMsg = 4, fcAscii = 5 };
+
+// Text of one frame column (the DLC as "%01d", which is plain decimal).
+[[nodiscard]] QString FrameCellText(const TCanMsgProg& msg, int column, bool show8ByteMsg);
+
+// Image 0 for rows of received frames, image 1 for rows of frames this program sent.
+[[nodiscard]] const QImage& FrameRowImage(bool received);
+
+// Reads the "show all eight bytes" setting at every paint; off when nothing is wired.
+using TShow8ByteMsg = std::function<bool()>;
+[[nodiscard]] inline bool ReadShow8ByteMsg(const TShow8ByteMsg& setting) { return setting && setting(); }

@@ -1,0 +1,65 @@
+#pragma once
+// The monitor: one row per identifier with its latest frame, the period between its last
+// two frames, the frame count and the description from the software filter.
+
+#include <functional>
+
+#include "filters/IdFilterList.h"
+#include "model/ShortText.h"
+#include "views/FrameCells.h"
+
+struct TMonitorData {
+  TCanMsgProg Msg;
+  TShortText Period;  // decimal milliseconds, empty until known
+  std::int32_t Count = 0;
+  TShortText Reserved;
+  std::int32_t LastTime = 0;
+  bool Received = false;
+  std::uint8_t Pad[7] = {};
+};
+static_assert(sizeof(TMonitorData) == 560);
+static_assert(offsetof(TMonitorData, Msg) == 0);
+static_assert(offsetof(TMonitorData, Period) == 32);
+static_assert(offsetof(TMonitorData, Count) == 288);
+static_assert(offsetof(TMonitorData, Reserved) == 292);
+static_assert(offsetof(TMonitorData, LastTime) == 548);
+static_assert(offsetof(TMonitorData, Received) == 552);
+
+class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
+ public:
+  TMonitorList(const TIdFilterList& filter, TShow8ByteMsg show8ByteMsg, std::function<void()> projectChanged);
+
+  void AddToMonitor(const TCanMsgProg& msg, bool received);
+  [[nodiscard]] const TMonitorData* FindMonitorDataNode(std::int64_t canId) const;
+
+  // actionMonitorColor.
+  void SetColorFilter(bool on);
+  [[nodiscard]] bool ColorFilter() const { return FColorFilter; }
+
+  void ClearLog();  // the user's "Clear"
+  void Clear() override;
+
+  // The first selected row, else the first row; null when the list is empty.
+  [[nodiscard]] const TMonitorData* DetailsRow() const;
+
+  [[nodiscard]] int ColumnCount() const override { return 9; }
+  [[nodiscard]] QString ColumnTitle(int column) const override;
+  [[nodiscard]] QString CellText(std::size_t row, int column) const override;
+  [[nodiscard]] QVariant CellColor(std::size_t row, int column) const override;
+  [[nodiscard]] bool CellBold(int column) const override { return column == 0; }
+  [[nodiscard]] QVariant CellImage(std::size_t row, int column) const override;
+
+ protected:
+  void RowsReplaced() override;
+
+ private:
+  void UpdateRow(std::size_t row, const TCanMsgProg& msg);
+  void AddRow(const TCanMsgProg& msg, bool received);
+  void Changed() const;
+
+  const TIdFilterList& FFilter;
+  TShow8ByteMsg FShow8ByteMsg;
+  std::function<void()> FProjectChanged;
+  TCanIdIndex FIndex;
+  bool FColorFilter = false;
+};

@@ -1,0 +1,90 @@
+#include "views/TraceList.h"
+
+#include "platform/UserMessage.h"
+
+TTraceList::TTraceList(const TIdFilterList& filter, TShow8ByteMsg show8ByteMsg, std::function<bool()> deviceConnected,
+                       std::function<void()> projectChanged)
+    : FFilter(filter),
+      FShow8ByteMsg(std::move(show8ByteMsg)),
+      FDeviceConnected(std::move(deviceConnected)),
+      FProjectChanged(std::move(projectChanged)) {}
+
+void TTraceList::AddToTrace(const TCanMsgProg& msg, bool received) {
+  if (!FFilter.Admits(msg.CanId)) return;
+  TTraceData record;
+  record.Msg = msg;
+  record.Received = received;
+  FRows.Append(record, TRowState{});
+  FModel.RowsAppended();
+  if (FProjectChanged) FProjectChanged();
+  if (received && FAutoScroll) RequestScroll();
+}
+
+void TTraceList::RequestScroll() {
+  if (FModel.Suspended()) {
+    FScrollPending = true;
+    return;
+  }
+  if (OnScrollToLast) OnScrollToLast();
+}
+
+void TTraceList::EndUpdate() {
+  FModel.EndUpdate();
+  if (FScrollPending && !FModel.Suspended()) {
+    FScrollPending = false;
+    if (OnScrollToLast) OnScrollToLast();
+  }
+}
+
+bool TTraceList::Search(const QString& text, int column) {
+  if (!text.isEmpty() && FDeviceConnected && FDeviceConnected()) {
+    ShowUserMessage(TUserMessageKind::Error, QStringLiteral("Error"), QStringLiteral("Please stop the data tracing."));
+    return false;
+  }
+  const QString needle = text.toUpper();
+  const bool show8 = ReadShow8ByteMsg(FShow8ByteMsg);
+  FModel.BeginReset();
+  for (std::size_t row = 0; row < FRows.Count(); ++row) {
+    const bool visible = needle.isEmpty() || FrameCellText(FRows.Record(row).Msg, column, show8).contains(needle);
+    FRows.State(row).Set(RowFlag::vsVisible, visible);
+  }
+  FModel.EndReset();
+  return true;
+}
+
+void TTraceList::SetColorFilter(bool on) {
+  FColorFilter = on;
+  FModel.AllRowsChanged();
+}
+
+void TTraceList::ClearTrace() {
+  ClearRows();
+  if (FProjectChanged) FProjectChanged();
+}
+
+void TTraceList::Clear() { ClearRows(); }
+
+QString TTraceList::MessagesCountText() const {
+  return QString::asprintf(" Messages count: %d", static_cast<int>(FRows.Count()));
+}
+
+QString TTraceList::ColumnTitle(int column) const {
+  static const char* const kTitles[] = {"CAN ID", "EXT", "RTR", "DLC", "MSG", "ASCII", "Time"};
+  return QString::fromLatin1(kTitles[column]);
+}
+
+QString TTraceList::CellText(std::size_t row, int column) const {
+  const TCanMsgProg& msg = FRows.Record(row).Msg;
+  if (column == 6) return QString::number(msg.Time);
+  return FrameCellText(msg, column, ReadShow8ByteMsg(FShow8ByteMsg));
+}
+
+QVariant TTraceList::CellColor(std::size_t row, int /*column*/) const {
+  const QColor color = FFilter.ViewColor(FRows.Record(row).Msg.CanId, FColorFilter);
+  return color.isValid() ? QVariant(color) : QVariant();
+}
+
+QVariant TTraceList::CellImage(std::size_t row, int column) const {
+  if (column != 0) return {};
+  return FrameRowImage(FRows.Record(row).Received);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Identifier -> first row in list order, for the per-identifier lists. Rebuilt after any
+// change that moves rows, so lookups give exactly what a linear pass would.
+
+#include <cstdint>
+#include <unordered_map>
+
+#include "views/rows/RowStore.h"
+
+class TCanIdIndex {
+ public:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  [[nodiscard]] std::size_t Find(std::int64_t canId) const {
+    const auto it = FFirst.find(canId);
+    return it == FFirst.end() ? kNone : it->second;
+  }
+  // A row appended at the end: it is first only if the identifier had no row yet.
+  void NoteAppended(std::int64_t canId, std::size_t row) { FFirst.emplace(canId, row); }
+
+  template <typename TRecord, typename Key>
+  void Rebuild(const TRowStore<TRecord>& rows, Key key) {
+    FFirst.clear();
+    for (std::size_t row = 0; row < rows.Count(); ++row) FFirst.emplace(key(rows.Record(row)), row);
+  }
+  void Clear() { FFirst.clear(); }
+
+ private:
+  std::unordered_map<std::int64_t, std::size_t> FFirst;
+};
+
+// The order of the per-identifier lists: by the low 32 bits of the identifier as a signed
+// number, which is plain numeric order for every valid identifier.
+[[nodiscard]] inline bool CanIdLess(std::int64_t a, std::int64_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a)) < static_cast<std::int32_t>(static_cast<std::uint32_t>(b));
+}
