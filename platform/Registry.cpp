@@ -56,7 +56,7 @@ std::optional<QString> Unquote(const QString& line, qsizetype& pos) {
 
 QString FormatData(const TRegData& data) {
   switch (data.Kind) {
-    case TRegDataKind::DWord: return QStringLiteral("dword:%1").arg(data.DWord, 8, 16, QLatin1Char('0')).toUpper();
+    case TRegDataKind::DWord: return QStringLiteral("dword:") + QStringLiteral("%1").arg(data.DWord, 8, 16, QLatin1Char('0')).toUpper();
     case TRegDataKind::String: return Quote(data.String);
     case TRegDataKind::Binary: {
       QStringList bytes;

@@ -49,13 +49,14 @@ QValidator::State TCanKeyValidator::validate(QString& input, int& pos) const {
     }
     kept += c;
   }
+  if (kept.size() > FLength) return Invalid;
   input = kept;
   pos = newPos;
   return Acceptable;
 }
 
 TCanValueEdit::TCanValueEdit(TCanFieldKind kind, QWidget* parent)
-    : QLineEdit(parent), FKind(kind), FValidator(new TCanKeyValidator(CanFieldDef(kind).KeyRule, this)) {
+    : QLineEdit(parent), FKind(kind), FValidator(new TCanKeyValidator(CanFieldDef(kind).KeyRule, CanFieldDef(kind).MaxLength, this)) {
   setValidator(FValidator);
   SetKind(kind);
 }
@@ -63,15 +64,14 @@ TCanValueEdit::TCanValueEdit(TCanFieldKind kind, QWidget* parent)
 void TCanValueEdit::SetKind(TCanFieldKind kind) {
   const TCanFieldDef& def = CanFieldDef(kind);
   FKind = kind;
-  FValidator->SetRule(def.KeyRule);
+  FValidator->SetRule(def.KeyRule, def.MaxLength);
   FCompletionChar = QLatin1Char(def.CompletionChar);
-  setMaxLength(def.MaxLength);
   setText(QString::fromLatin1(def.StartText));
 }
 
 void TCanValueEdit::Complete() {
-  if (text().size() >= maxLength()) return;
-  setText(CompleteText(FCompletion == TCanCompletion::Reset ? QString() : text(), maxLength(), FCompletionChar));
+  if (text().size() >= MaxLength()) return;
+  setText(CompleteText(FCompletion == TCanCompletion::Reset ? QString() : text(), MaxLength(), FCompletionChar));
 }
 
 std::int64_t TCanValueEdit::ReadHex() const { return HexToInt64(text()); }

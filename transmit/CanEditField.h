@@ -48,17 +48,24 @@ struct TCanFieldDef {
 // Pads `text` on the left with `fill` up to `maxLength` characters.
 [[nodiscard]] QString CompleteText(const QString& text, int maxLength, QChar fill);
 
-// Keeps the characters `rule` accepts, in their entered form; moves the cursor with them.
+// Keeps the characters `rule` accepts, in their entered form, and moves the cursor with
+// them; rejects a change that would leave more than `length` characters. The length is kept
+// here rather than in the line edit, which would cut a pasted text before it is filtered.
 class TCanKeyValidator : public QValidator {
   Q_OBJECT
  public:
-  explicit TCanKeyValidator(TCanKeyRule rule, QObject* parent = nullptr) : QValidator(parent), FRule(rule) {}
+  TCanKeyValidator(TCanKeyRule rule, int length, QObject* parent = nullptr) : QValidator(parent), FRule(rule), FLength(length) {}
   State validate(QString& input, int& pos) const override;
-  void SetRule(TCanKeyRule rule) { FRule = rule; }
+  void SetRule(TCanKeyRule rule, int length) {
+    FRule = rule;
+    FLength = length;
+  }
   [[nodiscard]] TCanKeyRule Rule() const { return FRule; }
+  [[nodiscard]] int Length() const { return FLength; }
 
  private:
   TCanKeyRule FRule;
+  int FLength;
 };
 
 class TCanValueEdit : public QLineEdit {
@@ -72,6 +79,8 @@ class TCanValueEdit : public QLineEdit {
   void SetKind(TCanFieldKind kind);
   [[nodiscard]] TCanFieldKind Kind() const { return FKind; }
   [[nodiscard]] TCanKeyRule KeyRule() const { return FValidator->Rule(); }
+  // The field's maximum length in characters; completion pads to it.
+  [[nodiscard]] int MaxLength() const { return FValidator->Length(); }
 
   // The mark that decides how the field is completed; the mask fields carry "F".
   [[nodiscard]] QChar CompletionChar() const { return FCompletionChar; }
