@@ -71,6 +71,7 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] TProjectDocument& Project() const { return *FProject; }
   [[nodiscard]] TZelCanAdapter& Adapter() { return CanAdapter; }
   [[nodiscard]] ReceiveQueue* Queue() const { return FReceiveQueue.get(); }
+  [[nodiscard]] TBMDThread& ReaderThread() { return threadRead; }
   [[nodiscard]] QLabel* StatusPanel(int index) const { return FStatusPanels[index]; }
   [[nodiscard]] const TCanMsgProg& EmptyMessage() const { return EmptyMsg; }
 

@@ -5,13 +5,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 
-// Runs `action` on the next modal widget that appears (within about five seconds).
-inline void OnNextModal(std::function<void(QWidget*)> action) {
+// Runs `action` on the next modal widget that appears (within about five seconds). Delete
+// the returned timer to stop waiting.
+inline QPointer<QTimer> OnNextModal(std::function<void(QWidget*)> action) {
   auto* timer = new QTimer;
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, [timer, action, tries = 0]() mutable {
@@ -22,11 +24,12 @@ inline void OnNextModal(std::function<void(QWidget*)> action) {
     if (modal) action(modal);
   });
   timer->start();
+  return timer;
 }
 
 // Presses `button` of the next message box and remembers its text.
-inline void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr, QString* caption = nullptr) {
-  OnNextModal([=](QWidget* modal) {
+inline QPointer<QTimer> AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr, QString* caption = nullptr) {
+  return OnNextModal([=](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (!box) return;
     if (text) *text = box->text();
