@@ -9,6 +9,8 @@
 #include <QGroupBox>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
+#include <QHelpEvent>
 
 #include "MainWindowFixture.h"
 #include "app/CANUSBWarning.h"
@@ -363,4 +365,23 @@ TEST_F(MainWindowFixture, CalculatorMissingIsReported) {
   w.actionCalcuator->trigger();
   qputenv("PATH", path);
   EXPECT_TRUE(text.startsWith(QStringLiteral("No calculator program is installed"))) << text.toStdString();
+}
+
+TEST_F(MainWindowFixture, HintsFollowTheSetting) {
+  TfCANUSBMain& w = Open();
+  ShowActive();
+  auto* button = w.findChild<QToolButton*>(QStringLiteral("btnOptions"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->accessibleName(), QStringLiteral("Options"));
+  const auto askForHint = [&] {
+    QToolTip::hideText();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+    QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(button, &help);
+    return QToolTip::isVisible();
+  };
+  EXPECT_TRUE(askForHint());
+  EXPECT_EQ(QToolTip::text(), QStringLiteral("Options"));
+  w.ApplyShowHints(false);
+  EXPECT_FALSE(askForHint());
 }
