@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
   setenv("XDG_CONFIG_HOME", qPrintable(home.path() + QStringLiteral("/.config")), 1);
   unsetenv("XDG_DOCUMENTS_DIR");
   setenv("LC_ALL", "C", 1);
+  // Also when the test list is read at build time, outside ctest's environment.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
   ::testing::InitGoogleTest(&argc, argv);
   TFerroluxApplication app(argc, argv);
   TFerroluxApplication::setApplicationName(QStringLiteral("Ferrolux"));
