@@ -76,13 +76,19 @@ std::int64_t HexToInt64(const QString& text) {
   return static_cast<std::int64_t>(value);
 }
 
-std::int64_t HexTextToInt(const QString& text) {
+std::int64_t HexTextToInt(std::string_view text) {
   std::uint32_t acc = 0;
-  for (QChar c : text) {
-    const int digit = HexDigitValue(c);
+  for (char c : text) {
+    const int digit = HexDigitValue(QChar::fromLatin1(c));
     if (digit >= 0) acc = (acc << 4) + static_cast<std::uint32_t>(digit);
   }
   return static_cast<std::int32_t>(acc);
+}
+
+// Characters outside Latin-1 become '?', which is skipped like any other non-digit.
+std::int64_t HexTextToInt(const QString& text) {
+  const QByteArray latin = text.toLatin1();
+  return HexTextToInt(std::string_view(latin.constData(), static_cast<std::size_t>(latin.size())));
 }
 
 double BtrToBitRate(std::uint8_t btr0, std::uint8_t btr1) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "model/CanMsgProg.h"
 
@@ -34,6 +35,8 @@ class EConvertError : public std::runtime_error {
 [[nodiscard]] std::int64_t HexToInt64(const QString& text);
 // Lenient: skips non-hex characters, 32-bit wrapping accumulator, never fails.
 [[nodiscard]] std::int64_t HexTextToInt(const QString& text);
+[[nodiscard]] std::int64_t HexTextToInt(std::string_view text);
+[[nodiscard]] inline std::int64_t HexTextToInt(const char* text) { return HexTextToInt(std::string_view(text)); }
 
 // Bit rate in kbit/s ("%.2f", locale decimal separator) of an SJA1000 at 16 MHz.
 [[nodiscard]] QString BtrToBitRateText(const QString& btr0Text, const QString& btr1Text);

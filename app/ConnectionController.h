@@ -1,0 +1,58 @@
+#pragma once
+// Opening and closing a device: picks the driver for a connect-menu entry (or finds an adapter
+// by itself), hands over the acceptance filters, opens with the configured bit rate and runs
+// the reader. The window shows the messages and switches its controls on OnStateChanged.
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "CanPackage/source/ZelCanAdapter.h"
+#include "app/BMDThread.h"
+#include "app/ConnectMenuModel.h"
+#include "app/ReceiveQueue.h"
+
+struct TBitRateSettings {
+  std::int32_t CanBitRate = 500;  // kbit/s; 0: the register pair applies
+  std::uint8_t Btr0 = 0;
+  std::uint8_t Btr1 = 0;
+};
+
+struct TConnectDrivers {
+  TZelCanCustomAdapter* CanUsb = nullptr;
+  TZelCanCustomAdapter* CanUsbSerial = nullptr;
+  TZelCanCustomAdapter* CanUsbHid = nullptr;
+};
+
+class TConnectionController {
+ public:
+  TConnectionController(TZelCanAdapter& adapter, TConnectDrivers drivers, ReceiveQueue& queue, TBMDThread& reader);
+
+  std::function<TCanFilters()> GetHardwareFilters;
+  std::function<TBitRateSettings()> BitRateSettings;
+  // Called after a successful open (true) or close (false) with the device name.
+  std::function<void(bool connected, const QString& deviceName)> OnStateChanged;
+
+  // A connect-menu entry; hidProductName is the product of the HID device it stands for.
+  [[nodiscard]] bool ConnectTo(const TZelCanAdapterDevice& entry, const QString& hidProductName);
+  // The "Open" command: the first vendor adapter, else the first supported HID adapter,
+  // else whatever driver an earlier connect selected.
+  [[nodiscard]] bool ConnectAuto(const std::vector<TFtdiListEntry>& ftdi, const std::vector<THidListEntry>& hid);
+  // Stops the reader, waits for it, closes. False when the driver refused to close.
+  [[nodiscard]] bool Disconnect();
+
+  [[nodiscard]] bool Connected() const { return FAdapter.Connected(); }
+  [[nodiscard]] const QString& DeviceName() const { return FDeviceName; }
+  // The driver a connect uses for an adapter kind, or null for an unknown kind.
+  [[nodiscard]] TZelCanCustomAdapter* DriverForKind(const QString& kind) const;
+
+ private:
+  bool Open(const std::string& deviceName, const QString& shownName);
+
+  TZelCanAdapter& FAdapter;
+  TConnectDrivers FDrivers;
+  ReceiveQueue& FQueue;
+  TBMDThread& FReader;
+  QString FDeviceName;
+};

@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include "tools/sim/SimOptions.h"
+
+namespace {
+std::variant<TSimOptions, TSimOptionsError> Parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "ferrolux-sim");
+  return ParseSimOptions(static_cast<int>(args.size()), args.data());
+}
+}  // namespace
+
+TEST(SimOptions, DefaultsAndEveryOption) {
+  const auto defaults = std::get<TSimOptions>(Parse({}));
+  EXPECT_EQ(defaults.Serial, "SIM00001");
+  EXPECT_EQ(defaults.Description, "CAN-IF");
+  EXPECT_TRUE(defaults.ReplayFile.empty());
+  EXPECT_FALSE(defaults.Flood || defaults.Loop || defaults.Help);
+
+  const auto set = std::get<TSimOptions>(
+      Parse({"--serial", "AB12", "--description", "Tiny CAN", "--replay", "x.log", "--loop", "--verbose"}));
+  EXPECT_EQ(set.Serial, "AB12");
+  EXPECT_EQ(set.Description, "Tiny CAN");
+  EXPECT_EQ(set.ReplayFile, "x.log");
+  EXPECT_TRUE(set.Loop && set.Verbose);
+  EXPECT_TRUE(std::get<TSimOptions>(Parse({"--flood"})).Flood);
+  EXPECT_TRUE(std::get<TSimOptions>(Parse({"--help"})).Help);
+  EXPECT_NE(SimUsage().find("--replay FILE"), std::string::npos);
+}
+
+TEST(SimOptions, Mistakes) {
+  for (const auto& args : std::vector<std::vector<const char*>>{
+           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"}})
+    EXPECT_TRUE(std::holds_alternative<TSimOptionsError>(Parse(args))) << args.front();
+}

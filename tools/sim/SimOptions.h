@@ -1,0 +1,22 @@
+#pragma once
+// Command line of ferrolux-sim.
+
+#include <string>
+#include <variant>
+
+struct TSimOptions {
+  std::string Serial = "SIM00001";
+  std::string Description = "CAN-IF";
+  std::string ReplayFile;  // empty: the built-in demo scenario
+  bool Loop = false;
+  bool Flood = false;
+  bool Verbose = false;
+  bool Help = false;
+};
+
+struct TSimOptionsError {
+  std::string Message;
+};
+
+[[nodiscard]] std::variant<TSimOptions, TSimOptionsError> ParseSimOptions(int argc, const char* const argv[]);
+[[nodiscard]] std::string SimUsage();
