@@ -78,6 +78,29 @@ class TfCANUSBMain : public QMainWindow {
   TfCANUSBOptions* fCANUSBOptions = nullptr;
   TfCANUSBAbout* fCANUSBAbout = nullptr;
 
+  // Components, named as in the window definition.
+  TMainPages* PageControl1 = nullptr;
+  QTimer* Timer1 = nullptr;
+  QTimer* Timer3 = nullptr;
+  QMenu* ConnectPopupMenu = nullptr;
+  QToolButton* btnOpenCANUSB = nullptr;
+
+  QAction* actionProjectNew = nullptr;
+  QAction* actionProjectOpen = nullptr;
+  QAction* actionProjectSave = nullptr;
+  QAction* actionProjectSaveAs = nullptr;
+  QAction* actionOptions = nullptr;
+  QAction* actionCloseProgramm = nullptr;
+  QAction* actionConnect = nullptr;
+  QAction* actionDisconnect = nullptr;
+  QAction* actionPopupConnectMenu = nullptr;
+  QAction* actionGetCanStatus = nullptr;
+  QAction* actionCalcuator = nullptr;
+  QAction* actionAbout = nullptr;
+  QAction* actionMonitorColor = nullptr;
+  QAction* actionTraceColor = nullptr;
+  QAction* actionShowIdDetailsWindow = nullptr;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,30 +131,5 @@ class TfCANUSBMain : public QMainWindow {
 
   bool FShowHints = true;
   bool FClosed = false;
-
- public:
-  TMainPages* PageControl1 = nullptr;
-  QTimer* Timer1 = nullptr;
-  QTimer* Timer3 = nullptr;
-  QMenu* ConnectPopupMenu = nullptr;
-  QToolButton* btnOpenCANUSB = nullptr;
-
-  QAction* actionProjectNew = nullptr;
-  QAction* actionProjectOpen = nullptr;
-  QAction* actionProjectSave = nullptr;
-  QAction* actionProjectSaveAs = nullptr;
-  QAction* actionOptions = nullptr;
-  QAction* actionCloseProgramm = nullptr;
-  QAction* actionConnect = nullptr;
-  QAction* actionDisconnect = nullptr;
-  QAction* actionPopupConnectMenu = nullptr;
-  QAction* actionGetCanStatus = nullptr;
-  QAction* actionCalcuator = nullptr;
-  QAction* actionAbout = nullptr;
-  QAction* actionMonitorColor = nullptr;
-  QAction* actionTraceColor = nullptr;
-  QAction* actionShowIdDetailsWindow = nullptr;
-
- private:
   QLabel* FStatusPanels[6] = {};
 };
