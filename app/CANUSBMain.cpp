@@ -1,0 +1,395 @@
+#include "app/CANUSBMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/CANUSBAbout.h"
+#include "app/CANUSBOptions.h"
+#include "app/CANUSBWarning.h"
+#include "app/Calculator.h"
+#include "app/MainPages.h"
+#include "app/ReceivePipeline.h"
+#include "app/UserAction.h"
+#include "storage/DataFolder.h"
+#include "storage/MyRegValues.h"
+#include "storage/ProjectDocument.h"
+
+namespace {
+constexpr int kDesignedWidth = 847;
+constexpr int kDesignedHeight = 797;
+}  // namespace
+
+TfCANUSBMain::TfCANUSBMain(QWidget* parent) : QMainWindow(parent), RegIni(this) {
+  setObjectName(QStringLiteral("fCANUSBMain"));
+  resize(kDesignedWidth, kDesignedHeight);
+  BuildActions();
+  BuildMenus();
+  BuildToolBar();
+  PageControl1 = new TMainPages(this);
+  setCentralWidget(PageControl1);
+  PageControl1->MonitorToolBar()->addActions({actionMonitorColor, actionShowIdDetailsWindow});
+  PageControl1->TraceToolBar()->addAction(actionTraceColor);
+  BuildStatusBar();
+  BuildTimers();
+  qApp->installEventFilter(this);
+
+  FormCreate();
+  fCANUSBOptions = new TfCANUSBOptions(this);
+  fCANUSBAbout = new TfCANUSBAbout(this);
+}
+
+TfCANUSBMain::~TfCANUSBMain() {
+  qApp->removeEventFilter(this);
+  if (!FClosed) FormClose();
+  // Destroying the settings object writes the settings (save on exit).
+  FSettings.reset();
+}
+
+// --- construction --------------------------------------------------------------------------
+
+QAction* TfCANUSBMain::MakeAction(const char* name, const QString& caption, const QString& hint, void (TfCANUSBMain::*handler)()) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setToolTip(hint.isEmpty() ? caption : hint);
+  action->setStatusTip(hint);
+  if (handler) connect(action, &QAction::triggered, this, [this, handler] { GuardUserAction([&] { (this->*handler)(); }); });
+  return action;
+}
+
+void TfCANUSBMain::BuildActions() {
+  QStyle* s = style();
+  actionProjectNew = MakeAction("actionProjectNew", QStringLiteral("Project new"), {}, &TfCANUSBMain::actionProjectNewExecute);
+  actionProjectNew->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+  actionProjectOpen = MakeAction("actionProjectOpen", QStringLiteral("Project open"), {}, nullptr);
+  actionProjectOpen->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
+  actionProjectSave = MakeAction("actionProjectSave", QStringLiteral("Project save"), {}, nullptr);
+  actionProjectSave->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+  actionProjectSaveAs = MakeAction("actionProjectSaveAs", QStringLiteral("Project save as ..."), {}, nullptr);
+  actionProjectSaveAs->setIcon(s->standardIcon(QStyle::SP_DriveFDIcon));
+  actionOptions = MakeAction("actionOptions", QStringLiteral("Options"), {}, &TfCANUSBMain::actionOptionsExecute);
+  actionOptions->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
+  actionCloseProgramm = MakeAction("actionCloseProgramm", QStringLiteral("Exit"), QStringLiteral("Exit Programm"), nullptr);
+  actionCloseProgramm->setIcon(s->standardIcon(QStyle::SP_DialogCloseButton));
+  connect(actionCloseProgramm, &QAction::triggered, this, &QWidget::close);
+
+  actionConnect = MakeAction("actionConnect", QStringLiteral("Open"), QStringLiteral("Open CAN Device"), nullptr);
+  actionConnect->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
+  actionDisconnect = MakeAction("actionDisconnect", QStringLiteral("Close"), QStringLiteral("Close CAN Device"), &TfCANUSBMain::actionDisconnectExecute);
+  actionDisconnect->setIcon(s->standardIcon(QStyle::SP_MediaStop));
+  actionDisconnect->setEnabled(false);
+  actionPopupConnectMenu = MakeAction("actionPopupConnectMenu", QStringLiteral("Open"), QStringLiteral("Open CAN Device"), nullptr);
+  actionPopupConnectMenu->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
+  actionGetCanStatus = MakeAction("actionGetCanStatus", QStringLiteral("Status"), QStringLiteral("CAN device status"), nullptr);
+  actionGetCanStatus->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
+  actionCalcuator = MakeAction("actionCalcuator", QStringLiteral("Calculator"), QStringLiteral("Calculator"), &TfCANUSBMain::actionCalcuatorExecute);
+  actionCalcuator->setIcon(s->standardIcon(QStyle::SP_ComputerIcon));
+  actionAbout = MakeAction("actionAbout", QStringLiteral("About"), {}, &TfCANUSBMain::actionAboutExecute);
+
+  actionMonitorColor = MakeAction("actionMonitorColor", QStringLiteral("Color Filter"), QStringLiteral("Color On/Off"), nullptr);
+  actionMonitorColor->setCheckable(true);
+  actionTraceColor = MakeAction("actionTraceColor", QStringLiteral("Color Filter"), QStringLiteral("Color On/Off"), nullptr);
+  actionTraceColor->setCheckable(true);
+  actionShowIdDetailsWindow = MakeAction("actionShowIdDetailsWindow", QStringLiteral("Show CAN ID details"),
+                                         QStringLiteral("Show CAN ID details"), &TfCANUSBMain::actionShowIdDetailsWindowExecute);
+  actionShowIdDetailsWindow->setCheckable(true);
+}
+
+void TfCANUSBMain::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  file->setObjectName(QStringLiteral("mnuFile"));
+  file->addActions({actionProjectNew, actionProjectOpen, actionProjectSave, actionProjectSaveAs});
+  file->addSeparator();
+  file->addAction(actionOptions);
+  file->addSeparator();
+  file->addAction(actionCloseProgramm);
+
+  QMenu* device = menuBar()->addMenu(QStringLiteral("Device"));
+  device->setObjectName(QStringLiteral("mnuDevice"));
+  device->addActions({actionConnect, actionDisconnect});
+
+  menuBar()->addAction(actionAbout);
+}
+
+void TfCANUSBMain::BuildToolBar() {
+  QToolBar* bar = addToolBar(QStringLiteral("Main"));
+  bar->setObjectName(QStringLiteral("ToolBar1"));
+  bar->setMovable(false);
+  const auto addButton = [bar](QAction* action, const char* name) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setDefaultAction(action);
+    button->setAccessibleName(action->toolTip());
+    bar->addWidget(button);
+    return button;
+  };
+  addButton(actionProjectNew, "btnProjectNew");
+  addButton(actionProjectOpen, "btnProjectOpen");
+  addButton(actionProjectSave, "btnProjectSave");
+  addButton(actionProjectSaveAs, "btnProjectSaveAs");
+  bar->addSeparator();
+  ConnectPopupMenu = new QMenu(this);
+  ConnectPopupMenu->setObjectName(QStringLiteral("ConnectPopupMenu"));
+  connect(ConnectPopupMenu, &QMenu::aboutToShow, this, [this] { GuardUserAction([this] { ConnectPopupMenuPopup(); }); });
+  btnOpenCANUSB = addButton(actionPopupConnectMenu, "btnOpenCANUSB");
+  btnOpenCANUSB->setMenu(ConnectPopupMenu);
+  btnOpenCANUSB->setPopupMode(QToolButton::InstantPopup);
+  addButton(actionDisconnect, "btnCloseCANUSB");
+  bar->addSeparator();
+  addButton(actionOptions, "btnOptions");
+  addButton(actionGetCanStatus, "btnGetCanStatus");
+  bar->addSeparator();
+  addButton(actionCalcuator, "btnCalculator");
+  bar->addSeparator();
+  addButton(actionCloseProgramm, "btnProgrammClose");
+}
+
+void TfCANUSBMain::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBar1"));
+  bar->setSizeGripEnabled(true);
+  const int widths[6] = {160, 70, 160, 110, 90, 0};
+  for (int i = 0; i < 6; ++i) {
+    auto* panel = new QLabel(bar);
+    panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setMinimumWidth(widths[i]);
+    bar->addWidget(panel, i == 5 ? 1 : 0);
+    FStatusPanels[i] = panel;
+  }
+  FStatusPanels[1]->setText(QStringLiteral("Closed"));
+  FStatusPanels[5]->setText(QStringLiteral("Tarvell - Ferrolux"));
+  FStatusPanels[5]->setAlignment(Qt::AlignCenter);
+}
+
+void TfCANUSBMain::BuildTimers() {
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(200);
+  connect(Timer1, &QTimer::timeout, this, [this] { GuardUserAction([this] { Timer1Timer(); }); });
+  Timer3 = new QTimer(this);
+  Timer3->setObjectName(QStringLiteral("Timer3"));
+  Timer3->setInterval(1);
+  Timer3->setTimerType(Qt::PreciseTimer);
+  connect(Timer3, &QTimer::timeout, this, [this] { GuardUserAction([this] { Timer3Timer(); }); });
+}
+
+void TfCANUSBMain::FormCreate() {
+  ConfigureFerroluxRegIni(RegIni);
+  FSettings = std::make_unique<TMyRegValues>(RegIni);
+
+  FProject = std::make_unique<TProjectDocument>();
+  FProject->OnChangeName = [this](const QString& name) { ChangeProjectName(name); };
+  FProject->OnChanged = [this](bool changed) { ChangedProject(changed); };
+  FProject->Settings = FSettings.get();
+  FProject->New();
+
+  // Not reported when it fails: the file operations that need it report their own failure.
+  ForceDataFolder();
+  EmptyMsg = TCanMsgProg{};
+  RestoreGeometry();
+  ApplyShowHints(FSettings->FShowHints);
+  if (FSettings->FShowCanIdDetails) {
+    actionShowIdDetailsWindow->setChecked(true);
+    actionShowIdDetailsWindowExecute();
+  }
+  actionMonitorColor->setChecked(FSettings->FActivateColorButtons);
+  actionTraceColor->setChecked(FSettings->FActivateColorButtons);
+  PageControl1->setCurrentIndex(TMainPages::pgMonitor);
+
+  FReceiveQueue = std::make_unique<ReceiveQueue>();
+  AttachReceiveLoop(threadRead, CanAdapter, *FReceiveQueue);
+  ShowWarningOnStart();
+}
+
+void TfCANUSBMain::ShowWarningOnStart() {
+  if (!FSettings->FShowWarningMessage) return;
+  TfCANUSBWarning warning(this);
+  warning.exec();
+  if (warning.DontShowAgain()) FSettings->FShowWarningMessage = false;
+}
+
+void TfCANUSBMain::SetProjectList(TProjectListRole role, TProjectList* list) {
+  TProjectList** refs[] = {&FProject->SoftwareFilterTree, &FProject->HardwareFilterTree,    &FProject->MonitorTree,
+                            &FProject->TraceTree,          &FProject->PredefinedMessagesTree, &FProject->LogMessageTree};
+  *refs[static_cast<int>(role)] = list;
+  if (list) list->OnContentChanged = [this] { FProject->SetChanged(true); };
+}
+
+// --- geometry ------------------------------------------------------------------------------
+
+void TfCANUSBMain::RestoreGeometry() {
+  if (!FSettings->FSaveFormSizeAndPosition) return;
+  if (FSettings->FFormState == TMyRegValues::kFormStateNormal) {
+    move(FSettings->FFormLeft, FSettings->FFormTop);
+    resize(FSettings->FFormWidth, FSettings->FFormHeight);
+  } else if (FSettings->FFormState == TMyRegValues::kFormStateMaximized) {
+    setWindowState(windowState() | Qt::WindowMaximized);
+  }
+}
+
+void TfCANUSBMain::StoreGeometry() {
+  if (!FSettings->FSaveFormSizeAndPosition) return;
+  const Qt::WindowStates state = windowState();
+  if (state & Qt::WindowMinimized) {
+    FSettings->FFormState = TMyRegValues::kFormStateMinimized;
+  } else if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+    FSettings->FFormState = TMyRegValues::kFormStateMaximized;
+  } else {
+    FSettings->FFormState = TMyRegValues::kFormStateNormal;
+    FSettings->FFormTop = pos().y();
+    FSettings->FFormLeft = pos().x();
+    FSettings->FFormWidth = width();
+    FSettings->FFormHeight = height();
+  }
+}
+
+// --- closing -------------------------------------------------------------------------------
+
+void TfCANUSBMain::closeEvent(QCloseEvent* event) {
+  bool canClose = true;
+  GuardUserAction([&] { FormCloseQuery(canClose); });
+  if (!canClose) {
+    event->ignore();
+    return;
+  }
+  if (!FClosed) FormClose();
+  event->accept();
+}
+
+void TfCANUSBMain::FormCloseQuery(bool& CanClose) {
+  if (CanAdapter.Connected()) actionDisconnectExecute();
+  if (!FProject || !FProject->Changed()) return;
+  const auto answer = QMessageBox::question(this, QStringLiteral("Close Ferrolux"), QStringLiteral("Project was changed. Exit without saving?"),
+                                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+  CanClose = answer == QMessageBox::Yes;
+}
+
+void TfCANUSBMain::FormClose() {
+  FClosed = true;
+  Timer1->stop();
+  Timer3->stop();
+  StoreGeometry();
+  AdapterDeviceList.clear();
+  HidDeviceList.clear();
+  // The reader may still append to the queue until it has left its loop.
+  threadRead.Stop();
+  threadRead.WaitFor();
+  threadRead.OnExecute = nullptr;
+  FReceiveQueue.reset();
+  FProject.reset();
+}
+
+// --- project -------------------------------------------------------------------------------
+
+void TfCANUSBMain::ChangeProjectName(const QString& ProjectName) {
+  setWindowTitle(kMainCaptionPrefix + QFileInfo(ProjectName).completeBaseName());
+}
+
+void TfCANUSBMain::ChangedProject(bool) {}
+
+void TfCANUSBMain::actionProjectNewExecute() {
+  if (FProject->Changed()) {
+    const auto answer = QMessageBox::warning(this, QStringLiteral("Warning"), QStringLiteral("All unsaved data will be deleted."),
+                                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer != QMessageBox::Ok) return;
+  }
+  FProject->New();
+  FProject->SetChanged(false);
+}
+
+// --- keys and hints ------------------------------------------------------------------------
+
+void TfCANUSBMain::FormKeyDown(Qt::Key Key, Qt::KeyboardModifiers Shift) {
+  if (HotKeyDispatch) HotKeyDispatch(QKeyCombination(Shift, Key));
+}
+
+void TfCANUSBMain::ApplyShowHints(bool show) { FShowHints = show; }
+
+bool TfCANUSBMain::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::ToolTip) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  if (type == QEvent::ToolTip) return !FShowHints;
+  // A key event travels up the parents when ignored; the window sees it once, at the start.
+  QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+  if (widget == first) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    GuardUserAction([&] { FormKeyDown(static_cast<Qt::Key>(key->key()), key->modifiers()); });
+  }
+  return false;
+}
+
+// --- receive -------------------------------------------------------------------------------
+
+void TfCANUSBMain::Timer1Timer() {
+  FStatusPanels[4]->setText(QStringLiteral("Buff: %1").arg(FReceiveQueue->Count()));
+  DrainReceiveQueue(*FReceiveQueue, [this](const TCanMsgProg& msg) { DispatchReceivedMessage(msg); });
+}
+
+// The software filter, the trace, the monitor and the trigger matcher take each frame here,
+// in that order, once their lists are placed on the pages.
+void TfCANUSBMain::DispatchReceivedMessage(const TCanMsgProg&) {}
+
+// Sends the predefined timer rows that are due, once the predefined list is placed.
+void TfCANUSBMain::Timer3Timer() {}
+
+void TfCANUSBMain::actionDisconnectExecute() {
+  threadRead.Stop();
+  threadRead.WaitFor();
+  if (CanAdapter.CloseDevice() != 0) {
+    QMessageBox::information(this, QApplication::applicationName(), QStringLiteral("Closing the CANUSB channel is failed"));
+    return;
+  }
+  CanAdapter.SetConnected(false);
+  Timer1->stop();
+  Timer3->stop();
+  Timer1Timer();
+  actionDisconnect->setEnabled(false);
+  for (QAction* action : {actionConnect, actionPopupConnectMenu, actionOptions, actionProjectNew, actionProjectOpen,
+                          actionProjectSave, actionProjectSaveAs})
+    action->setEnabled(true);
+  for (int panel : {0, 2, 3}) FStatusPanels[panel]->clear();
+  FStatusPanels[1]->setText(QStringLiteral("Closed"));
+}
+
+void TfCANUSBMain::ConnectPopupMenuPopup() {
+  ConnectPopupMenu->clear();
+  QAction* empty = ConnectPopupMenu->addAction(QStringLiteral("CANUSB adapter not found"));
+  empty->setObjectName(QStringLiteral("EmptyItem"));
+}
+
+// --- dialogs -------------------------------------------------------------------------------
+
+void TfCANUSBMain::actionOptionsExecute() {
+  fCANUSBOptions->LoadFrom(*FSettings);
+  if (fCANUSBOptions->exec() != QDialog::Accepted) return;
+  fCANUSBOptions->StoreTo(*FSettings);
+  ApplyShowHints(FSettings->FShowHints);
+}
+
+void TfCANUSBMain::actionAboutExecute() { fCANUSBAbout->exec(); }
+
+void TfCANUSBMain::actionCalcuatorExecute() {
+  if (!StartCalculator())
+    QMessageBox::information(this, QStringLiteral("Calculator"),
+                             QStringLiteral("No calculator program is installed (tried %1).").arg(CalculatorPrograms().join(QStringLiteral(", "))));
+}
+
+void TfCANUSBMain::actionShowIdDetailsWindowExecute() {
+  QWidget* details = PageControl1->CanIdDetailsArea();
+  details->setVisible(details->isHidden());
+  actionShowIdDetailsWindow->setChecked(!details->isHidden());
+}

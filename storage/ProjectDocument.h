@@ -1,0 +1,54 @@
+#pragma once
+// The project: its file name, its unsaved-changes flag and the six lists and settings it
+// covers. It owns none of them; a list that is not set is skipped.
+
+#include <QString>
+#include <array>
+#include <functional>
+
+#include "storage/ProjectList.h"
+
+class TMyRegValues;
+
+inline const QString kUnnamedProject = QStringLiteral("<unnamed>");
+
+using TChangeNameEvent = std::function<void(const QString& ProjectName)>;
+using TChangedEvent = std::function<void(bool Changed)>;
+
+class TProjectDocument {
+ public:
+  TProjectDocument() = default;
+  TProjectDocument(const TProjectDocument&) = delete;
+  TProjectDocument& operator=(const TProjectDocument&) = delete;
+
+  [[nodiscard]] const QString& ProjectName() const { return FProjectName; }
+  // Assigns without firing OnChangeName.
+  void SetProjectName(const QString& value);
+
+  [[nodiscard]] bool Changed() const { return FChanged; }
+  // Fires OnChanged only when the value actually changes.
+  void SetChanged(bool value);
+
+  // Starts an unnamed, unchanged project with all six lists emptied.
+  void New();
+
+  TProjectList* SoftwareFilterTree = nullptr;
+  TProjectList* HardwareFilterTree = nullptr;
+  TProjectList* MonitorTree = nullptr;
+  TProjectList* TraceTree = nullptr;
+  TProjectList* PredefinedMessagesTree = nullptr;
+  TProjectList* LogMessageTree = nullptr;
+  TMyRegValues* Settings = nullptr;
+
+  TChangeNameEvent OnChangeName;
+  TChangedEvent OnChanged;
+
+  // The six list references in the order New empties them.
+  [[nodiscard]] std::array<TProjectList*, 6> Lists() const {
+    return {SoftwareFilterTree, HardwareFilterTree, MonitorTree, TraceTree, PredefinedMessagesTree, LogMessageTree};
+  }
+
+ private:
+  QString FProjectName;
+  bool FChanged = false;
+};
