@@ -1,0 +1,42 @@
+#include "CanPackage/source/SerialLineAssembler.h"
+
+#include "CanPackage/source/AsciiProtocol.h"
+
+void TSerialLineAssembler::Feed(std::string_view bytes, std::uint32_t now) {
+  using AsciiProtocol::BEL;
+  using AsciiProtocol::CR;
+  for (const char c : bytes) {
+    const bool terminator = c == CR || c == BEL;
+    if (FSkipping) {
+      FSkipping = !terminator;
+      continue;
+    }
+    if (FPartial.empty()) FPartialSince = now;
+    FPartial.push_back(c);
+    if (terminator) {
+      FUnits.push_back(TUnit{std::move(FPartial), c == BEL});
+      FPartial.clear();
+    } else if (FPartial.size() >= AsciiProtocol::kMaxLineLength) {
+      ++FOverflows;
+      FPartial.clear();
+      FSkipping = true;
+    }
+  }
+}
+
+std::optional<TSerialLineAssembler::TUnit> TSerialLineAssembler::Take() {
+  if (FUnits.empty()) return std::nullopt;
+  TUnit unit = std::move(FUnits.front());
+  FUnits.pop_front();
+  return unit;
+}
+
+void TSerialLineAssembler::DropStalePartial(std::uint32_t now, std::uint32_t age) {
+  if (!FPartial.empty() && now - FPartialSince >= age) FPartial.clear();
+}
+
+void TSerialLineAssembler::Clear() {
+  FUnits.clear();
+  FPartial.clear();
+  FSkipping = false;
+}
