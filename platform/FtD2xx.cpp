@@ -66,7 +66,7 @@ std::vector<TDeviceEntry> EnumerateLocked(const TLayer& layer) {
   };
   for (const TUsbSerialDevice& d : ListUsbSerialDevices(layer.Layout))
     add(d.SerialNumber, d.Description, d.DevicePath, d.DeviceType, d.Id, d.LocId);
-  for (const TVirtualDevice& d : ListVirtualDevices()) add(d.SerialNumber, d.Description, d.TtyPath, FT_DEVICE_UNKNOWN, 0, 0);
+  for (const TVirtualDevice& d : ListVirtualDevices()) add(d.Serial, d.Description, d.Tty, FT_DEVICE_UNKNOWN, 0, 0);
   return entries;
 }
 

@@ -1,92 +1,112 @@
 #include "platform/VirtualDevices.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
-#include <system_error>
-
-namespace fs = std::filesystem;
+#include <optional>
+#include <stdexcept>
 
 namespace {
 
-constexpr const char* kExtension = ".dev";
-constexpr const char* kDescriptionKey = "description=";
-constexpr const char* kTtyKey = "tty=";
+constexpr const char* kSuffix = ".dev";
 
-// A serial number becomes a file name: no separators, no dot files, nothing empty.
-bool IsUsableSerial(const std::string& serial) {
-  return !serial.empty() && serial.front() != '.' && serial.find('/') == std::string::npos &&
-         serial.find('\0') == std::string::npos;
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+  throw std::runtime_error(what + " " + path + ": " + std::strerror(errno));
 }
 
-fs::path AnnouncementPath(const std::string& serial) { return fs::path(VirtualDeviceDirectory()) / (serial + kExtension); }
+// The fallback lives in /tmp, where anyone could have put a directory or a link there first.
+void MakeDirectory(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) Fail("cannot create", path);
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) Fail("cannot inspect", path);
+  if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+    throw std::runtime_error("not a directory of this user: " + path);
+}
 
-bool ReadAnnouncement(const fs::path& file, TVirtualDevice& device) {
-  std::ifstream in(file);
-  if (!in) return false;
-  bool haveDescription = false;
-  bool haveTty = false;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.rfind(kDescriptionKey, 0) == 0) {
-      device.Description = line.substr(std::char_traits<char>::length(kDescriptionKey));
-      haveDescription = true;
-    } else if (line.rfind(kTtyKey, 0) == 0) {
-      device.TtyPath = line.substr(std::char_traits<char>::length(kTtyKey));
-      haveTty = true;
-    }
+bool IsUsableSerial(const std::string& serial) {
+  return !serial.empty() && serial != "." && serial != ".." &&
+         serial.find_first_of("/\n\r") == std::string::npos;
+}
+
+// Description and tty path become single lines of the file.
+bool IsSingleLine(const std::string& text) { return text.find_first_of("\n\r") == std::string::npos; }
+
+std::string DevicePath(const std::string& serial) { return VirtualDeviceDirectory() + "/" + serial + kSuffix; }
+
+std::optional<TVirtualDevice> ReadDevice(const std::string& path, std::string serial) {
+  std::ifstream in(path);
+  if (!in) return std::nullopt;
+  TVirtualDevice device{std::move(serial), {}, {}};
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("description=", 0) == 0) device.Description = line.substr(12);
+    else if (line.rfind("tty=", 0) == 0) device.Tty = line.substr(4);
   }
-  device.SerialNumber = file.stem().string();
-  return haveDescription && haveTty && !device.TtyPath.empty();
+  if (device.Tty.empty()) return std::nullopt;
+  return device;
 }
 
 }  // namespace
 
 std::string VirtualDeviceDirectory() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && *runtime != '\0') return std::string(runtime) + "/ferrolux/devices";
-  return "/tmp/ferrolux-" + std::to_string(getuid()) + "/devices";
+  if (runtime && *runtime) return std::string(runtime) + "/ferrolux/devices";
+  return "/tmp/ferrolux-" + std::to_string(::getuid()) + "/devices";
 }
 
-std::string AnnounceVirtualDevice(const std::string& serial, const std::string& description, const std::string& ttyPath) {
-  if (!IsUsableSerial(serial)) return {};
-  std::error_code ec;
-  fs::create_directories(VirtualDeviceDirectory(), ec);
-  if (ec) return {};
-  const fs::path file = AnnouncementPath(serial);
-  // Written under a temporary name and renamed, so a reader never sees half a file.
-  const fs::path temporary = file.string() + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    out << kDescriptionKey << description << '\n' << kTtyKey << ttyPath << '\n';
-    if (!out.flush()) return {};
+std::string AnnounceVirtualDevice(const std::string& serial, const std::string& description,
+                                  const std::string& ttyPath) {
+  if (!IsUsableSerial(serial)) throw std::runtime_error("unusable serial number: " + serial);
+  if (!IsSingleLine(description) || !IsSingleLine(ttyPath))
+    throw std::runtime_error("description and tty path must be single lines");
+  const std::string directory = VirtualDeviceDirectory();
+  MakeDirectory(directory.substr(0, directory.rfind('/')));
+  MakeDirectory(directory);
+
+  const std::string path = DevicePath(serial);
+  std::string temporary = directory + "/." + serial + ".XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) Fail("cannot create", temporary);
+  const std::string content = "description=" + description + "\ntty=" + ttyPath + "\n";
+  const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()) &&
+                       ::fchmod(fd, 0644) == 0;
+  const int savedErrno = errno;
+  if (::close(fd) != 0 || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (written) errno = savedErrno;
+    ::unlink(temporary.c_str());
+    Fail("cannot write", path);
   }
-  fs::rename(temporary, file, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    return {};
-  }
-  return file.string();
+  return path;
 }
 
 bool WithdrawVirtualDevice(const std::string& serial) {
   if (!IsUsableSerial(serial)) return false;
-  std::error_code ec;
-  return fs::remove(AnnouncementPath(serial), ec);
+  return ::unlink(DevicePath(serial).c_str()) == 0;
 }
 
 std::vector<TVirtualDevice> ListVirtualDevices() {
   std::vector<TVirtualDevice> devices;
-  std::error_code ec;
-  for (const fs::directory_entry& entry : fs::directory_iterator(VirtualDeviceDirectory(), ec)) {
-    if (entry.path().extension() != kExtension) continue;
-    TVirtualDevice device;
-    if (ReadAnnouncement(entry.path(), device)) devices.push_back(std::move(device));
+  const std::string directory = VirtualDeviceDirectory();
+  DIR* dir = ::opendir(directory.c_str());
+  if (!dir) return devices;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    const std::size_t suffixLength = std::strlen(kSuffix);
+    if (name.size() <= suffixLength || name[0] == '.' ||
+        name.compare(name.size() - suffixLength, suffixLength, kSuffix) != 0)
+      continue;
+    if (auto device = ReadDevice(directory + "/" + name, name.substr(0, name.size() - suffixLength)))
+      devices.push_back(std::move(*device));
   }
+  ::closedir(dir);
   std::sort(devices.begin(), devices.end(),
-            [](const TVirtualDevice& a, const TVirtualDevice& b) { return a.SerialNumber < b.SerialNumber; });
+            [](const TVirtualDevice& a, const TVirtualDevice& b) { return a.Serial < b.Serial; });
   return devices;
 }

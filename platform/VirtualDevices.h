@@ -1,29 +1,27 @@
 #pragma once
-// Announcement of adapters that are not on the USB bus, such as the simulator or a test's
-// pseudo-terminal adapter. A device is a file "<serial>.dev" in VirtualDeviceDirectory()
-// holding two lines:
-//   description=<text the device list shows>
-//   tty=<path of the terminal to open>
-// The device layer lists these after the USB adapters and opens their tty like a USB one.
+// Virtual adapters announced by files, so the device list shows them next to the USB ones.
+// A device is the file "<serial>.dev" in VirtualDeviceDirectory(), holding the lines
+//   description=<text>
+//   tty=<path of the pseudo-terminal slave>
+// The directory is $XDG_RUNTIME_DIR/ferrolux/devices, or /tmp/ferrolux-<uid>/devices when
+// XDG_RUNTIME_DIR is unset or empty; it is created with mode 0700.
 
 #include <string>
 #include <vector>
 
 struct TVirtualDevice {
-  std::string SerialNumber;
+  std::string Serial;
   std::string Description;
-  std::string TtyPath;
+  std::string Tty;
 };
 
-// $XDG_RUNTIME_DIR/ferrolux/devices, or /tmp/ferrolux-<uid>/devices without XDG_RUNTIME_DIR.
 [[nodiscard]] std::string VirtualDeviceDirectory();
-
-// Writes the announcement (creating the directory) and returns the file's path; empty when
-// it could not be written or the serial number is not usable as a file name.
-std::string AnnounceVirtualDevice(const std::string& serial, const std::string& description, const std::string& ttyPath);
-
-// Removes the announcement; true when a file was removed.
+// Writes the announcement atomically (temporary file, then rename) and returns its path.
+// Throws std::runtime_error when the directory or the file cannot be written, or when the
+// serial is not usable as a file name.
+std::string AnnounceVirtualDevice(const std::string& serial, const std::string& description,
+                                  const std::string& ttyPath);
+// Removes the announcement; true if it existed.
 bool WithdrawVirtualDevice(const std::string& serial);
-
-// Every well-formed announcement, ordered by serial number (the directory order is not stable).
+// Every announcement with a tty line, sorted by serial; unreadable files are left out.
 [[nodiscard]] std::vector<TVirtualDevice> ListVirtualDevices();

@@ -31,8 +31,9 @@ std::optional<TSerialLineAssembler::TUnit> TSerialLineAssembler::Take() {
   return unit;
 }
 
-void TSerialLineAssembler::DropStalePartial(std::uint32_t now, std::uint32_t age) {
-  if (!FPartial.empty() && now - FPartialSince >= age) FPartial.clear();
+void TSerialLineAssembler::DropStalePartial(std::uint32_t now, std::uint32_t since, std::uint32_t age) {
+  const bool takenDuringRead = static_cast<std::int32_t>(FPartialSince - since) >= 0;  // wrap-safe
+  if (!FPartial.empty() && (takenDuringRead || now - FPartialSince >= age)) FPartial.clear();
 }
 
 void TSerialLineAssembler::Clear() {

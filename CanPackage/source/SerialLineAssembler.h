@@ -20,8 +20,9 @@ class TSerialLineAssembler {
   // `now` is the tick count, remembered for the first byte of a new partial line.
   void Feed(std::string_view bytes, std::uint32_t now);
   [[nodiscard]] std::optional<TUnit> Take();
-  // Drops a partial line whose first byte came at least `age` ms before `now`.
-  void DropStalePartial(std::uint32_t now, std::uint32_t age);
+  // At the end of a read that began at `since` and found no terminator: drops the partial
+  // line if its first byte came during that read, or at least `age` ms before `now`.
+  void DropStalePartial(std::uint32_t now, std::uint32_t since, std::uint32_t age);
   void Clear();
 
   [[nodiscard]] std::uint64_t Overflows() const { return FOverflows; }

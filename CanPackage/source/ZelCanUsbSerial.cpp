@@ -58,9 +58,9 @@ std::optional<TZelCanUsbSerial::TUnit> TZelCanUsbSerial::ReadUnit(std::uint32_t 
     if (FPortFailed.load(std::memory_order_acquire)) return std::nullopt;
     const std::uint32_t elapsed = GetTickCount() - start;  // unsigned: wraps correctly
     if (elapsed >= kReplyTimeoutMs) {
-      // A line that has been waiting for its CR for the whole window is lost.
+      // A line whose CR did not come within the window is lost.
       std::lock_guard lock(FLock);
-      FLines.DropStalePartial(GetTickCount(), kReplyTimeoutMs);
+      FLines.DropStalePartial(GetTickCount(), start, kReplyTimeoutMs);
       return std::nullopt;
     }
     if (!FPort.WaitForInput(kReplyTimeoutMs - elapsed)) FPortFailed.store(true, std::memory_order_release);

@@ -36,17 +36,22 @@ TEST(SerialLineAssembler, LongestLegalLinePassesOneMoreCharacterOverflows) {
   EXPECT_EQ(lines.Overflows(), 2u);
 }
 
-TEST(SerialLineAssembler, StalePartialIsDroppedByItsAgeOnly) {
+TEST(SerialLineAssembler, PartialLineIsDroppedWhenTakenDuringTheReadOrTooOld) {
   TSerialLineAssembler lines;
   lines.Feed("t12", 1000);
-  lines.DropStalePartial(1499, 500);
+  lines.DropStalePartial(1499, 1001, 500);  // came before this read, still young
   EXPECT_EQ(lines.Partial(), "t12");
-  lines.DropStalePartial(1500, 500);
+  lines.DropStalePartial(1500, 1001, 500);
+  EXPECT_EQ(lines.Partial(), "");
+  lines.Feed("t", 1000);
+  lines.DropStalePartial(1400, 1000, 500);  // taken by this read
   EXPECT_EQ(lines.Partial(), "");
   // Tick wrap-around.
   lines.Feed("t", 0xFFFFFF00u);
-  lines.DropStalePartial(0x10, 500);
+  lines.DropStalePartial(0x10, 0xFFFFFFF0u, 500);
   EXPECT_EQ(lines.Partial(), "t");
+  lines.DropStalePartial(0x10, 0xFFFFFE00u, 500);
+  EXPECT_EQ(lines.Partial(), "");
 }
 
 }  // namespace
