@@ -1,0 +1,187 @@
+// ferrolux-cli as a separate process against scripted adapters on pseudo-terminals.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "support/PtyAdapter.h"
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+namespace {
+
+struct TCliRun {
+  int ExitStatus = -1;
+  std::string Out;
+  std::string Err;
+};
+
+class TCliProcess {
+ public:
+  TCliProcess(const std::string& dir, const std::vector<std::string>& args) : FOut(dir + "/out.txt"), FErr(dir + "/err.txt") {
+    FPid = fork();
+    if (FPid == 0) {
+      const int out = open(FOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = open(FErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(out, 1);
+      dup2(err, 2);
+      std::vector<char*> argv{const_cast<char*>(FERROLUX_CLI)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(FERROLUX_CLI, argv.data());
+      _exit(127);
+    }
+  }
+  void Signal(int sig) { kill(FPid, sig); }
+  TCliRun Wait(int timeoutMs = 10000) {
+    TCliRun run;
+    int status = 0;
+    for (int waited = 0; waitpid(FPid, &status, WNOHANG) == 0; waited += 10) {
+      if (waited > timeoutMs) {
+        kill(FPid, SIGKILL);
+        waitpid(FPid, &status, 0);
+        ADD_FAILURE() << "ferrolux-cli did not finish";
+        return run;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    run.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Out = Slurp(FOut);
+    run.Err = Slurp(FErr);
+    return run;
+  }
+
+ private:
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::string FOut;
+  std::string FErr;
+  pid_t FPid = -1;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::stringstream s(text);
+  for (std::string line; std::getline(s, line);) lines.push_back(line);
+  return lines;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  TCliRun Run(const std::vector<std::string>& args) { return TCliProcess(runtime.Path(), args).Wait(); }
+  TScopedRuntimeDir runtime;
+};
+
+TEST_F(CliTest, BadArgumentsExitWithStatusTwoAndOneLine) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate"},
+      {"list", "extra"},
+      {"dump"},
+      {"dump", "S1", "--bitrate"},
+      {"dump", "S1", "--bitrate", "500", "--btr", "001C"},
+      {"dump", "S1", "--code", "12345678"},
+      {"dump", "S1", "--count", "0"},
+      {"dump", "S1", "--timeout", "soon"},
+      {"send", "S1"},
+      {"send", "S1", "1234#11"},
+      {"send", "S1", "123#11", "--count", "2"},
+      {"dump", "NOSUCHSERIAL", "--timeout", "1"},
+  };
+  for (const auto& args : cases) {
+    const TCliRun run = Run(args);
+    EXPECT_EQ(run.ExitStatus, 2) << ::testing::PrintToString(args);
+    EXPECT_EQ(Lines(run.Err).size(), 1u) << run.Err;
+    EXPECT_THAT(run.Err, HasSubstr("ferrolux-cli: "));
+    EXPECT_TRUE(run.Out.empty());
+  }
+}
+
+TEST_F(CliTest, ListNamesKindSerialAndDescriptionOfEveryAdapter) {
+  TPtyAdapter canIf("PTY00001", "CAN-IF");
+  TPtyAdapter tiny("PTY00002", "USBtin Tiny");
+  TPtyAdapter lawicel("PTY00003", "CANUSB");
+  TPtyAdapter other("PTY00004", "FT232R USB UART");
+  const TCliRun run = Run({"list"});
+  EXPECT_EQ(run.ExitStatus, 0);
+  EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{"ACUSB\tPTY00001\tCAN-IF", "MHSUSB\tPTY00002\tUSBtin Tiny",
+                                                       "LAWICELUSB\tPTY00003\tCANUSB"}));
+}
+
+TEST_F(CliTest, DumpPrintsCandumpLinesAndClosesAfterTheCount) {
+  TPtyAdapter adapter;
+  adapter.SetResponder([](const std::string& command) {
+    if (command == "O") return std::string("\rt12321122" "04D2\rR18DAF1100\rt7FF0\r");
+    return StandardReply(command);
+  });
+  const TCliRun run = Run({"dump", adapter.Serial(), "--bitrate", "125", "--code", "00000123", "--mask", "FFFF0000",
+                           "--count", "2"});
+  EXPECT_EQ(run.ExitStatus, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u) << run.Out;
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\(\d+\.\d{6}\) PTY00001 123#1122)"))) << lines[0];
+  EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(\(\d+\.\d{6}\) PTY00001 18DAF110#R)"))) << lines[1];
+  const std::vector<std::string> commands = adapter.Commands();
+  EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 3),
+            (std::vector<std::string>{"S4", "M00000123", "mFFFF0000"}));
+  EXPECT_EQ(commands.back(), "C");
+}
+
+TEST_F(CliTest, DumpEndsCleanlyAtTheTimeoutAndOnInterrupt) {
+  TPtyAdapter adapter;
+  const TCliRun quiet = Run({"dump", adapter.Serial(), "--timeout", "0.3"});
+  EXPECT_EQ(quiet.ExitStatus, 0) << quiet.Err;
+  EXPECT_TRUE(quiet.Out.empty());
+  EXPECT_EQ(adapter.Commands().back(), "C");
+
+  adapter.ClearCommands();
+  TCliProcess endless(runtime.Path(), {"dump", adapter.Serial(), "--btr", "0014"});
+  ASSERT_TRUE(adapter.WaitForCommands(6));  // opened
+  EXPECT_EQ(adapter.Commands()[0], "s0014");
+  endless.Signal(SIGINT);
+  const TCliRun interrupted = endless.Wait();
+  EXPECT_EQ(interrupted.ExitStatus, 0) << interrupted.Err;
+  EXPECT_EQ(adapter.Commands().back(), "C");
+}
+
+TEST_F(CliTest, SendExitsZeroOnlyWhenTheAdapterAcknowledges) {
+  TPtyAdapter adapter;
+  const TCliRun sent = Run({"send", adapter.Serial(), "18DAF110#0102"});
+  EXPECT_EQ(sent.ExitStatus, 0) << sent.Err;
+  EXPECT_THAT(adapter.Commands(), Contains("T18DAF11020102"));
+  EXPECT_EQ(adapter.Commands().back(), "C");
+
+  adapter.SetResponder([](const std::string& command) { return command[0] == 'r' ? std::string("\a") : StandardReply(command); });
+  const TCliRun refused = Run({"send", adapter.Serial(), "123#R"});
+  EXPECT_EQ(refused.ExitStatus, 1);
+  EXPECT_THAT(adapter.Commands(), Contains("r1230"));
+}
+
+TEST_F(CliTest, RefusedOpenAndVendorLibraryAdaptersExitWithStatusTwo) {
+  TPtyAdapter adapter;
+  adapter.SetResponder([](const std::string& command) { return command == "Z1" ? std::string("\a") : StandardReply(command); });
+  const TCliRun refused = Run({"send", adapter.Serial(), "123#"});
+  EXPECT_EQ(refused.ExitStatus, 2);
+  EXPECT_THAT(refused.Err, HasSubstr("cannot open adapter PTY00001"));
+
+  TPtyAdapter lawicel("LAW00001", "CANUSB");
+  const TCliRun vendor = Run({"dump", lawicel.Serial(), "--count", "1"});
+  EXPECT_EQ(vendor.ExitStatus, 2);
+  EXPECT_EQ(vendor.Err, "ferrolux-cli: vendor-library adapters are not supported yet\n");
+  EXPECT_TRUE(lawicel.Commands().empty());
+}
+
+}  // namespace
