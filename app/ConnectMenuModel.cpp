@@ -1,14 +1,7 @@
 #include "app/ConnectMenuModel.h"
 
+#include "CanPackage/source/AdapterKinds.h"
 #include "model/CanText.h"
-
-std::vector<QString> AdapterKindsOfFtdiDescription(const QString& description) {
-  std::vector<QString> kinds;
-  if (description == QLatin1String("CANUSB")) kinds.push_back(AdapterKind::LawicelUsb);
-  if (description == QLatin1String("CAN-IF")) kinds.push_back(AdapterKind::AcUsb);
-  if (description.contains(QLatin1String("Tiny"), Qt::CaseSensitive)) kinds.push_back(AdapterKind::MhsUsb);
-  return kinds;
-}
 
 namespace {
 
@@ -35,7 +28,7 @@ std::vector<TConnectMenuItem> BuildConnectMenu(const std::vector<TFtdiListEntry>
                                                const std::vector<THidListEntry>& hid) {
   std::vector<TConnectMenuItem> items;
   for (std::size_t i = 0; i < ftdi.size(); ++i)
-    for (const QString& kind : AdapterKindsOfFtdiDescription(ftdi[i].Description))
+    for (const QString& kind : FtdiAdapterKinds(ftdi[i].Description))
       items.push_back(FtdiItem(kind, ftdi[i], static_cast<int>(i)));
   for (std::size_t j = 0; j < hid.size(); ++j) {
     TConnectMenuItem item;

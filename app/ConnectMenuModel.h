@@ -33,9 +33,6 @@ struct TConnectMenuItem {
 [[nodiscard]] std::vector<TConnectMenuItem> BuildConnectMenu(const std::vector<TFtdiListEntry>& ftdi,
                                                              const std::vector<THidListEntry>& hid);
 
-// Adapter-kind keys one FTDI description yields, in menu order.
-[[nodiscard]] std::vector<QString> AdapterKindsOfFtdiDescription(const QString& description);
-
 // Status panel 3 while connected: "%d Kbit/s", or the rate of the register pair.
 [[nodiscard]] QString BitRatePanelText(std::int32_t canBitRate, std::uint8_t btr0, std::uint8_t btr1);
 

@@ -1,6 +1,7 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#include "CanPackage/source/AdapterKinds.h"
 #include "app/ConnectMenuModel.h"
 
 TEST(ConnectMenu, VendorAdapterAlone) {
@@ -31,10 +32,10 @@ TEST(ConnectMenu, SerialAdaptersFirstThenHidInListOrder) {
 }
 
 TEST(ConnectMenu, DescriptionTestsAreExactAndCaseSensitive) {
-  EXPECT_TRUE(AdapterKindsOfFtdiDescription("canusb").empty());
-  EXPECT_TRUE(AdapterKindsOfFtdiDescription("CAN-IF ").empty());
-  EXPECT_TRUE(AdapterKindsOfFtdiDescription("TINY").empty());
-  EXPECT_EQ(AdapterKindsOfFtdiDescription("MyTinyThing").size(), 1u);
+  EXPECT_TRUE(FtdiAdapterKinds("canusb").empty());
+  EXPECT_TRUE(FtdiAdapterKinds("CAN-IF ").empty());
+  EXPECT_TRUE(FtdiAdapterKinds("TINY").empty());
+  EXPECT_EQ(FtdiAdapterKinds("MyTinyThing").size(), 1u);
   const auto items = BuildConnectMenu({{"canusb", "1"}}, {});
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].Name, "EmptyItem");
