@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Ferrolux and starts it, with the virtual adapter running behind it when it is built.
+# Builds Ferrolux and starts it; with no adapter plugged in, the virtual adapter runs behind it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,13 +10,12 @@ fi
 
 bash scripts/bootstrap.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-targets=(ferrolux)
-grep -qs 'ferrolux-sim' tools/sim/CMakeLists.txt && targets+=(ferrolux-sim)
-cmake --build build -j "$(nproc)" --target "${targets[@]}"
+cmake --build build -j "$(nproc)" --target ferrolux ferrolux-sim ferrolux-cli
 
-sim=build/tools/sim/ferrolux-sim
 sim_pid=
-if [ -x "$sim" ]; then
+if [ -z "$(build/tools/cli/ferrolux-cli list 2>/dev/null)" ]; then
+  echo "run: no adapter found; starting the virtual adapter ferrolux-sim (CAN-IF, SIM00001)"
+  sim=build/tools/sim/ferrolux-sim
   "$sim" &
   sim_pid=$!
   trap '[ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null || true' EXIT
