@@ -9,17 +9,17 @@
 #include "views/ListView.h"
 
 namespace {
-constexpr int kCellWidth = 20;
+constexpr int kCellWidth = 24;
 constexpr int kFieldColumnWidth = 110;
 
-// Grid column of a bit: bit 31 first, a narrow gap column between the register bytes.
-int BitColumn(int bit) { return 1 + (31 - bit) + (31 - bit) / 8; }
+// Grid column of a bit: the field first, then bit 31 down to bit 0.
+int BitColumn(int bit) { return 1 + (31 - bit); }
 
 QGridLayout* BitGrid(QGroupBox* box) {
   auto* grid = new QGridLayout(box);
   grid->setHorizontalSpacing(2);
   grid->setColumnMinimumWidth(0, kFieldColumnWidth);
-  for (int gap = 1; gap < 4; ++gap) grid->setColumnMinimumWidth(BitColumn(32 - 8 * gap) - 1, 8);
+  for (int bit = 0; bit < THwBitGroup::kBits; ++bit) grid->setColumnMinimumWidth(BitColumn(bit), kCellWidth);
   grid->setColumnStretch(BitColumn(0) + 1, 1);
   return grid;
 }
@@ -60,6 +60,8 @@ QGroupBox* FilterGroup(QWidget* page, const QString& prefix, std::span<const THw
     auto* label = new QLabel(QString::fromLatin1(caption.Text), group);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setStyleSheet(QStringLiteral("QLabel { border-top: 1px solid gray; }"));
+    // A caption never widens its bit columns, so the labels stay under their boxes.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     const int first = BitColumn(caption.HighBit);
     grid->addWidget(label, 1, first, 1, BitColumn(caption.LowBit) - first + 1);
   }

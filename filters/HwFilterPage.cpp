@@ -2,7 +2,7 @@
 
 #include <QGridLayout>
 #include <algorithm>
-#include <tuple>
+#include <initializer_list>
 #include <QMenu>
 #include <QStyle>
 #include <QToolBar>
@@ -37,12 +37,32 @@ TCanValueEdit* IdField(QWidget* parent, TCanFieldKind kind, const QString& name,
   return field;
 }
 
-QLabel* PageCaption(QWidget* page, const char* text) {
-  auto* label = new QLabel(QString::fromLatin1(text), page);
-  QFont font = label->font();
+struct TIdLine {
+  const char* Caption;
+  QWidget* Field;
+  const char* SideCaption;
+  QWidget* Side;
+};
+
+// An identifier page: its caption, then per identifier its caption, its field, and the
+// selector or range text beside it.
+void LayOutIdPage(QWidget* page, const char* caption, std::initializer_list<TIdLine> lines) {
+  auto* grid = new QGridLayout(page);
+  auto* title = new QLabel(QString::fromLatin1(caption), page);
+  QFont font = title->font();
   font.setBold(true);
-  label->setFont(font);
-  return label;
+  title->setFont(font);
+  grid->addWidget(title, 0, 0, 1, 5);
+  int row = 1;
+  for (const TIdLine& line : lines) {
+    grid->addWidget(new QLabel(QString::fromLatin1(line.Caption), page), row, 0);
+    grid->addWidget(line.Field, row, 1);
+    grid->addWidget(new QLabel(QString::fromLatin1(line.SideCaption), page), row, 2);
+    grid->addWidget(line.Side, row, 3);
+    ++row;
+  }
+  grid->setColumnStretch(4, 1);
+  grid->setRowStretch(row, 1);
 }
 }  // namespace
 
@@ -134,49 +154,28 @@ void THwFilterPage::BuildEditor() {
 QWidget* THwFilterPage::BuildSinglePage() {
   auto* page = new QWidget(nbHWFilter);
   page->setObjectName(QStringLiteral("tsHWFilterSingle"));
-  auto* grid = new QGridLayout(page);
-  grid->addWidget(PageCaption(page, "Single CAN ID (11 bit only) - 1 or 2 single CAN IDs can be entered"), 0, 0, 1, 5);
   edHWFilterSingleID1 = IdField(page, TCanFieldKind::SingleId, QStringLiteral("edHWFilterSingleID1"), QStringLiteral("CAN ID 1"));
   edHWFilterSingleID2 = IdField(page, TCanFieldKind::SingleId, QStringLiteral("edHWFilterSingleID2"), QStringLiteral("CAN ID 2"));
   cbRTRSingleFilter1 = RtrSelector(page, QStringLiteral("cbRTRSingleFilter1"));
   cbRTRSingleFilter2 = RtrSelector(page, QStringLiteral("cbRTRSingleFilter2"));
-  int line = 1;
-  for (auto [caption, field, rtr] : {std::tuple{"CAN ID 1", edHWFilterSingleID1, cbRTRSingleFilter1},
-                                     std::tuple{"CAN ID 2", edHWFilterSingleID2, cbRTRSingleFilter2}}) {
-    grid->addWidget(new QLabel(QString::fromLatin1(caption), page), line, 0);
-    grid->addWidget(field, line, 1);
-    grid->addWidget(new QLabel(QStringLiteral("RTR (X = don't care)"), page), line, 2);
-    grid->addWidget(rtr, line, 3);
-    ++line;
-  }
-  grid->setColumnStretch(4, 1);
-  grid->setRowStretch(line, 1);
+  LayOutIdPage(page, "Single CAN ID (11 bit only) - 1 or 2 single CAN IDs can be entered",
+               {{"CAN ID 1", edHWFilterSingleID1, "RTR (X = don't care)", cbRTRSingleFilter1},
+                {"CAN ID 2", edHWFilterSingleID2, "RTR (X = don't care)", cbRTRSingleFilter2}});
   return page;
 }
 
 QWidget* THwFilterPage::BuildRangePage() {
   auto* page = new QWidget(nbHWFilter);
   page->setObjectName(QStringLiteral("tsHWFilterRange"));
-  auto* grid = new QGridLayout(page);
-  grid->addWidget(PageCaption(page, "Extended CAN ID Range (29 bit only) - 1 or 2 CAN ID ranges can be entered"), 0, 0, 1, 5);
   edHWFilterRangeID1 = IdField(page, TCanFieldKind::RangeId, QStringLiteral("edHWFilterRangeID1"), QStringLiteral("CAN ID 1"));
   edHWFilterRangeID2 = IdField(page, TCanFieldKind::RangeId, QStringLiteral("edHWFilterRangeID2"), QStringLiteral("CAN ID 2"));
   labHWFilterRange1 = new QLabel(HwFilterMath::RangeText(0), page);
   labHWFilterRange1->setObjectName(QStringLiteral("labHWFilterRange1"));
   labHWFilterRange2 = new QLabel(HwFilterMath::RangeText(0), page);
   labHWFilterRange2->setObjectName(QStringLiteral("labHWFilterRange2"));
-  int line = 1;
-  for (auto [caption, field, rangeCaption, range] :
-       {std::tuple{"CAN ID 1", edHWFilterRangeID1, "Range 1:", labHWFilterRange1},
-        std::tuple{"CAN ID 2", edHWFilterRangeID2, "Range 2:", labHWFilterRange2}}) {
-    grid->addWidget(new QLabel(QString::fromLatin1(caption), page), line, 0);
-    grid->addWidget(field, line, 1);
-    grid->addWidget(new QLabel(QString::fromLatin1(rangeCaption), page), line, 2);
-    grid->addWidget(range, line, 3);
-    ++line;
-  }
-  grid->setColumnStretch(4, 1);
-  grid->setRowStretch(line, 1);
+  LayOutIdPage(page, "Extended CAN ID Range (29 bit only) - 1 or 2 CAN ID ranges can be entered",
+               {{"CAN ID 1", edHWFilterRangeID1, "Range 1:", labHWFilterRange1},
+                {"CAN ID 2", edHWFilterRangeID2, "Range 2:", labHWFilterRange2}});
   return page;
 }
 
