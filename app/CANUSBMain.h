@@ -105,6 +105,7 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] const TAdapterDeviceList& AdapterDevices() const { return AdapterDeviceList; }
   [[nodiscard]] const THidDeviceList& HidDevices() const { return HidDeviceList; }
   [[nodiscard]] THidDeviceController& HidDevCtrl() { return *FHidDevCtrl; }
+  [[nodiscard]] TZelCanUsb& CanUsbDriver() { return CanUsb; }
   [[nodiscard]] TZelCanUsbSerial& SerialDriver() { return CanUsbSerial; }
   [[nodiscard]] TZelCanUsbHid& HidDriver() { return *CanUsbHid; }
 
