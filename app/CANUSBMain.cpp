@@ -185,7 +185,8 @@ void TfCANUSBMain::BuildStatusBar() {
     panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setMinimumWidth(widths[i]);
-    bar->addWidget(panel, i == 5 ? 1 : 0);
+    // Permanent, so that the hint of the action under the mouse never hides the panels.
+    bar->addPermanentWidget(panel, i == 5 ? 1 : 0);
     FStatusPanels[i] = panel;
   }
   FStatusPanels[1]->setText(QStringLiteral("Closed"));

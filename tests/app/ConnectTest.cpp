@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 #include <chrono>
@@ -223,6 +224,9 @@ TEST_F(ConnectFixture, LiveTrafficFromTheSimulatorReachesMonitorAndTraceInOneDra
   EXPECT_EQ(Panel(1), QStringLiteral("Opened"));
   EXPECT_EQ(Panel(2), QStringLiteral("SIM00001"));
   EXPECT_EQ(Panel(3), QStringLiteral("500 Kbit/s"));
+  w.statusBar()->showMessage(QStringLiteral("Close CAN Device"));
+  EXPECT_TRUE(w.StatusPanel(1)->isVisible()) << "an action's hint does not cover the panels";
+  w.statusBar()->clearMessage();
   EXPECT_TRUE(w.Timer1->isActive());
   EXPECT_TRUE(w.Timer3->isActive());
   EXPECT_TRUE(w.actionDisconnect->isEnabled());
