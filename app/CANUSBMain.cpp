@@ -20,18 +20,29 @@
 #include "app/CANUSBWarning.h"
 #include "app/Calculator.h"
 #include "app/MainPages.h"
-#include "app/ReceivePipeline.h"
 #include "app/UserAction.h"
+#include "filters/IdFilterPage.h"
 #include "storage/DataFolder.h"
 #include "storage/MyRegValues.h"
 #include "storage/ProjectDocument.h"
+#include "views/ListView.h"
+#include "views/MonitorPage.h"
+#include "views/TracePage.h"
 
 namespace {
 constexpr int kDesignedWidth = 847;
 constexpr int kDesignedHeight = 797;
 }  // namespace
 
-TfCANUSBMain::TfCANUSBMain(QWidget* parent) : QMainWindow(parent), RegIni(this) {
+TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackends)
+    : QMainWindow(parent),
+      RegIni(this),
+      FTraffic(TTrafficSeams{[this] { return FSettings && FSettings->FShow8ByteMsg; }, [this] { return CanAdapter.Connected(); },
+                             [this] {
+                               if (FProject) FProject->SetChanged(true);
+                             }}),
+      CanUsbHid(std::make_unique<TZelCanUsbHid>(hidBackends())),
+      FHidDevCtrl(std::make_unique<THidDeviceController>(hidBackends())) {
   setObjectName(QStringLiteral("fCANUSBMain"));
   resize(kDesignedWidth, kDesignedHeight);
   BuildActions();
@@ -39,8 +50,7 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent) : QMainWindow(parent), RegIni(this) 
   BuildToolBar();
   PageControl1 = new TMainPages(this);
   setCentralWidget(PageControl1);
-  PageControl1->MonitorToolBar()->addActions({actionMonitorColor, actionShowIdDetailsWindow});
-  PageControl1->TraceToolBar()->addAction(actionTraceColor);
+  BuildTrafficPages();
   BuildStatusBar();
   BuildTimers();
   qApp->installEventFilter(this);
@@ -53,6 +63,9 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent) : QMainWindow(parent), RegIni(this) 
 TfCANUSBMain::~TfCANUSBMain() {
   qApp->removeEventFilter(this);
   if (!FClosed) FormClose();
+  // The pages show the traffic lists; they go before the lists do.
+  delete PageControl1;
+  PageControl1 = nullptr;
   // Destroying the settings object writes the settings (save on exit).
   FSettings.reset();
 }
@@ -86,24 +99,18 @@ void TfCANUSBMain::BuildActions() {
 
   actionConnect = MakeAction("actionConnect", QStringLiteral("Open"), QStringLiteral("Open CAN Device"), nullptr);
   actionConnect->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
+  connect(actionConnect, &QAction::triggered, this, [this] { GuardUserAction([this] { actionConnectExecute(actionConnect); }); });
   actionDisconnect = MakeAction("actionDisconnect", QStringLiteral("Close"), QStringLiteral("Close CAN Device"), &TfCANUSBMain::actionDisconnectExecute);
   actionDisconnect->setIcon(s->standardIcon(QStyle::SP_MediaStop));
   actionDisconnect->setEnabled(false);
   actionPopupConnectMenu = MakeAction("actionPopupConnectMenu", QStringLiteral("Open"), QStringLiteral("Open CAN Device"), nullptr);
   actionPopupConnectMenu->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
-  actionGetCanStatus = MakeAction("actionGetCanStatus", QStringLiteral("Status"), QStringLiteral("CAN device status"), nullptr);
+  actionGetCanStatus = MakeAction("actionGetCanStatus", QStringLiteral("Status"), QStringLiteral("CAN device status"),
+                                  &TfCANUSBMain::actionGetCanStatusExecute);
   actionGetCanStatus->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
   actionCalcuator = MakeAction("actionCalcuator", QStringLiteral("Calculator"), QStringLiteral("Calculator"), &TfCANUSBMain::actionCalcuatorExecute);
   actionCalcuator->setIcon(s->standardIcon(QStyle::SP_ComputerIcon));
   actionAbout = MakeAction("actionAbout", QStringLiteral("About"), {}, &TfCANUSBMain::actionAboutExecute);
-
-  actionMonitorColor = MakeAction("actionMonitorColor", QStringLiteral("Color Filter"), QStringLiteral("Color On/Off"), nullptr);
-  actionMonitorColor->setCheckable(true);
-  actionTraceColor = MakeAction("actionTraceColor", QStringLiteral("Color Filter"), QStringLiteral("Color On/Off"), nullptr);
-  actionTraceColor->setCheckable(true);
-  actionShowIdDetailsWindow = MakeAction("actionShowIdDetailsWindow", QStringLiteral("Show CAN ID details"),
-                                         QStringLiteral("Show CAN ID details"), &TfCANUSBMain::actionShowIdDetailsWindowExecute);
-  actionShowIdDetailsWindow->setCheckable(true);
 }
 
 void TfCANUSBMain::BuildMenus() {
@@ -155,6 +162,19 @@ void TfCANUSBMain::BuildToolBar() {
   addButton(actionCloseProgramm, "btnProgrammClose");
 }
 
+// Monitor with the bit grid, trace and software filter, each on its own page.
+void TfCANUSBMain::BuildTrafficPages() {
+  MonitorPage = new TMonitorPage(FTraffic.Monitor(), FTraffic.CanIdDetails());
+  PageControl1->SetMonitorPage(MonitorPage);
+  TracePage = new TTracePage(FTraffic.Trace());
+  PageControl1->SetPage(TMainPages::pgTrace, TracePage);
+  IdFilterPage = new TIdFilterPage(FTraffic.IdFilter());
+  PageControl1->SetPage(TMainPages::pgIdFilter, IdFilterPage);
+  actionMonitorColor = MonitorPage->actionMonitorColor;
+  actionShowIdDetailsWindow = MonitorPage->actionShowIdDetailsWindow;
+  actionTraceColor = TracePage->actionTraceColor;
+}
+
 void TfCANUSBMain::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -165,7 +185,8 @@ void TfCANUSBMain::BuildStatusBar() {
     panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setMinimumWidth(widths[i]);
-    bar->addWidget(panel, i == 5 ? 1 : 0);
+    // Permanent, so that the hint of the action under the mouse never hides the panels.
+    bar->addPermanentWidget(panel, i == 5 ? 1 : 0);
     FStatusPanels[i] = panel;
   }
   FStatusPanels[1]->setText(QStringLiteral("Closed"));
@@ -193,6 +214,9 @@ void TfCANUSBMain::FormCreate() {
   FProject->OnChangeName = [this](const QString& name) { ChangeProjectName(name); };
   FProject->OnChanged = [this](bool changed) { ChangedProject(changed); };
   FProject->Settings = FSettings.get();
+  SetProjectList(TProjectListRole::SoftwareFilter, &FTraffic.IdFilter());
+  SetProjectList(TProjectListRole::Monitor, &FTraffic.Monitor());
+  SetProjectList(TProjectListRole::Trace, &FTraffic.Trace());
   FProject->New();
 
   // Not reported when it fails: the file operations that need it report their own failure.
@@ -200,16 +224,13 @@ void TfCANUSBMain::FormCreate() {
   EmptyMsg = TCanMsgProg{};
   RestoreGeometry();
   ApplyShowHints(FSettings->FShowHints);
-  if (FSettings->FShowCanIdDetails) {
-    actionShowIdDetailsWindow->setChecked(true);
-    actionShowIdDetailsWindowExecute();
-  }
+  if (FSettings->FShowCanIdDetails) actionShowIdDetailsWindow->trigger();
   actionMonitorColor->setChecked(FSettings->FActivateColorButtons);
   actionTraceColor->setChecked(FSettings->FActivateColorButtons);
   PageControl1->setCurrentIndex(TMainPages::pgMonitor);
 
   FReceiveQueue = std::make_unique<ReceiveQueue>();
-  AttachReceiveLoop(threadRead, CanAdapter, *FReceiveQueue);
+  BuildConnection();
   ShowWarningOnStart();
 }
 
@@ -287,6 +308,7 @@ void TfCANUSBMain::FormClose() {
   threadRead.Stop();
   threadRead.WaitFor();
   threadRead.OnExecute = nullptr;
+  FConnection.reset();
   FReceiveQueue.reset();
   FProject.reset();
 }
@@ -336,40 +358,11 @@ bool TfCANUSBMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TfCANUSBMain::Timer1Timer() {
   FStatusPanels[4]->setText(QStringLiteral("Buff: %1").arg(FReceiveQueue->Count()));
-  DrainReceiveQueue(*FReceiveQueue, [this](const TCanMsgProg& msg) { DispatchReceivedMessage(msg); });
+  FTraffic.DrainTick(*FReceiveQueue);
 }
-
-// The software filter, the trace, the monitor and the trigger matcher take each frame here,
-// in that order, once their lists are placed on the pages.
-void TfCANUSBMain::DispatchReceivedMessage(const TCanMsgProg&) {}
 
 // Sends the predefined timer rows that are due, once the predefined list is placed.
 void TfCANUSBMain::Timer3Timer() {}
-
-void TfCANUSBMain::actionDisconnectExecute() {
-  threadRead.Stop();
-  threadRead.WaitFor();
-  if (CanAdapter.CloseDevice() != 0) {
-    QMessageBox::information(this, QApplication::applicationName(), QStringLiteral("Closing the CANUSB channel is failed"));
-    return;
-  }
-  CanAdapter.SetConnected(false);
-  Timer1->stop();
-  Timer3->stop();
-  Timer1Timer();
-  actionDisconnect->setEnabled(false);
-  for (QAction* action : {actionConnect, actionPopupConnectMenu, actionOptions, actionProjectNew, actionProjectOpen,
-                          actionProjectSave, actionProjectSaveAs})
-    action->setEnabled(true);
-  for (int panel : {0, 2, 3}) FStatusPanels[panel]->clear();
-  FStatusPanels[1]->setText(QStringLiteral("Closed"));
-}
-
-void TfCANUSBMain::ConnectPopupMenuPopup() {
-  ConnectPopupMenu->clear();
-  QAction* empty = ConnectPopupMenu->addAction(QStringLiteral("CANUSB adapter not found"));
-  empty->setObjectName(QStringLiteral("EmptyItem"));
-}
 
 // --- dialogs -------------------------------------------------------------------------------
 
@@ -386,10 +379,4 @@ void TfCANUSBMain::actionCalcuatorExecute() {
   if (!StartCalculator())
     QMessageBox::information(this, QStringLiteral("Calculator"),
                              QStringLiteral("No calculator program is installed (tried %1).").arg(CalculatorPrograms().join(QStringLiteral(", "))));
-}
-
-void TfCANUSBMain::actionShowIdDetailsWindowExecute() {
-  QWidget* details = PageControl1->CanIdDetailsArea();
-  details->setVisible(details->isHidden());
-  actionShowIdDetailsWindow->setChecked(!details->isHidden());
 }

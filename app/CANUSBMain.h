@@ -11,10 +11,18 @@
 
 #include "CanPackage/source/ZelCanAdapter.h"
 #include "CanPackage/source/ZelCanAdapterDevice.h"
+#include "CanPackage/source/ZelCanUsb.h"
+#include "CanPackage/source/ZelCanUsbHid.h"
+#include "CanPackage/source/ZelCanUsbSerial.h"
 #include "app/BMDThread.h"
+#include "app/ConnectMenuModel.h"
+#include "app/ConnectionController.h"
 #include "app/ReceiveQueue.h"
+#include "ftdi/FTDI_D2XX.h"
 #include "model/CanMsgProg.h"
+#include "platform/HidDeviceController.h"
 #include "storage/ZelCanRegIni.h"
+#include "views/TrafficViews.h"
 
 class QAction;
 class QLabel;
@@ -27,13 +35,20 @@ class TProjectDocument;
 class TProjectList;
 class TfCANUSBOptions;
 class TfCANUSBAbout;
+class TMonitorPage;
+class TTracePage;
+class TIdFilterPage;
+
+// Makes the HID backend of the window's device controller and of the HID driver (each gets
+// its own); tests put scripted devices behind it.
+using THidBackendFactory = std::function<std::unique_ptr<IHidBackend>()>;
 
 inline const QString kMainCaptionPrefix = QStringLiteral("Tarvell - Ferrolux Ver. 3.9 - ");
 
 class TfCANUSBMain : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TfCANUSBMain(QWidget* parent = nullptr);
+  explicit TfCANUSBMain(QWidget* parent = nullptr, const THidBackendFactory& hidBackends = MakeHidapiBackend);
   ~TfCANUSBMain() override;
 
   enum class TProjectListRole { SoftwareFilter, HardwareFilter, Monitor, Trace, PredefinedMessages, LogMessage };
@@ -44,6 +59,9 @@ class TfCANUSBMain : public QMainWindow {
   // predefined messages. The key is not consumed.
   std::function<void(QKeyCombination shortcut)> HotKeyDispatch;
 
+  // The acceptance filters handed to the adapter at every connect.
+  std::function<TCanFilters()> GetHardwareFilters = [] { return TCanFilters{{0, 0xFFFFFFFF}}; };
+
   void FormKeyDown(Qt::Key Key, Qt::KeyboardModifiers Shift);
   void FormCloseQuery(bool& CanClose);
   void FormClose();
@@ -52,15 +70,24 @@ class TfCANUSBMain : public QMainWindow {
 
   void Timer1Timer();
   void Timer3Timer();
-  void DispatchReceivedMessage(const TCanMsgProg& msg);
 
   void actionProjectNewExecute();
   void actionOptionsExecute();
-  void actionDisconnectExecute();
   void actionCalcuatorExecute();
   void actionAboutExecute();
-  void actionShowIdDetailsWindowExecute();
+
+  // Connection management: Sender is a device item of ConnectPopupMenu, or anything else for
+  // the "Open" command, which looks for an adapter by itself.
   void ConnectPopupMenuPopup();
+  void actionConnectExecute(QObject* Sender);
+  void actionDisconnectExecute();
+  void UpdateConnectionState(bool connected, const QString& deviceName);
+  void actionGetCanStatusExecute();
+
+  // The window's HID device controller.
+  void HidDevCtrlEnumerate();
+  void HidDevCtrlDeviceChange();
+  void HidDevCtrlDeviceUnplug(const THidDeviceInfo& device);
 
   // Tool-tip hints on or off for this window.
   void ApplyShowHints(bool show);
@@ -74,6 +101,13 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] TBMDThread& ReaderThread() { return threadRead; }
   [[nodiscard]] QLabel* StatusPanel(int index) const { return FStatusPanels[index]; }
   [[nodiscard]] const TCanMsgProg& EmptyMessage() const { return EmptyMsg; }
+  [[nodiscard]] TTrafficViews& Traffic() { return FTraffic; }
+  [[nodiscard]] const TAdapterDeviceList& AdapterDevices() const { return AdapterDeviceList; }
+  [[nodiscard]] const THidDeviceList& HidDevices() const { return HidDeviceList; }
+  [[nodiscard]] THidDeviceController& HidDevCtrl() { return *FHidDevCtrl; }
+  [[nodiscard]] TZelCanUsb& CanUsbDriver() { return CanUsb; }
+  [[nodiscard]] TZelCanUsbSerial& SerialDriver() { return CanUsbSerial; }
+  [[nodiscard]] TZelCanUsbHid& HidDriver() { return *CanUsbHid; }
 
   TfCANUSBOptions* fCANUSBOptions = nullptr;
   TfCANUSBAbout* fCANUSBAbout = nullptr;
@@ -84,6 +118,9 @@ class TfCANUSBMain : public QMainWindow {
   QTimer* Timer3 = nullptr;
   QMenu* ConnectPopupMenu = nullptr;
   QToolButton* btnOpenCANUSB = nullptr;
+  TMonitorPage* MonitorPage = nullptr;
+  TTracePage* TracePage = nullptr;
+  TIdFilterPage* IdFilterPage = nullptr;
 
   QAction* actionProjectNew = nullptr;
   QAction* actionProjectOpen = nullptr;
@@ -97,6 +134,7 @@ class TfCANUSBMain : public QMainWindow {
   QAction* actionGetCanStatus = nullptr;
   QAction* actionCalcuator = nullptr;
   QAction* actionAbout = nullptr;
+  // Of the Monitor and Trace pages.
   QAction* actionMonitorColor = nullptr;
   QAction* actionTraceColor = nullptr;
   QAction* actionShowIdDetailsWindow = nullptr;
@@ -111,6 +149,10 @@ class TfCANUSBMain : public QMainWindow {
   void BuildToolBar();
   void BuildStatusBar();
   void BuildTimers();
+  void BuildTrafficPages();
+  void BuildConnection();
+  [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
+  void ShowPlainMessage(const QString& text);
   void FormCreate();
   void RestoreGeometry();
   void StoreGeometry();
@@ -118,16 +160,24 @@ class TfCANUSBMain : public QMainWindow {
   QAction* MakeAction(const char* name, const QString& caption, const QString& hint, void (TfCANUSBMain::*handler)());
 
   // Owned for the window's whole life; member order is teardown order in reverse, so the
-  // reader stops before the queue and the facade go.
+  // reader stops before the queue, the facade and the drivers go.
   TAdapterDeviceList AdapterDeviceList;
-  QStringList HidDeviceList;
+  std::vector<int> FMenuHidIndex;  // per connect-menu item: its place in HidDeviceList, or -1
+  THidDeviceList HidDeviceList;
   TZelCanRegIni RegIni;
   std::unique_ptr<TMyRegValues> FSettings;
   std::unique_ptr<TProjectDocument> FProject;
   TCanMsgProg EmptyMsg;
+  TTrafficViews FTraffic;
+  TZelCanUsb CanUsb;
+  TZelCanUsbSerial CanUsbSerial;
+  std::unique_ptr<TZelCanUsbHid> CanUsbHid;
+  TFTDI_D2XX ftdi;
+  std::unique_ptr<THidDeviceController> FHidDevCtrl;
   TZelCanAdapter CanAdapter;
   std::unique_ptr<ReceiveQueue> FReceiveQueue;
   TBMDThread threadRead;
+  std::unique_ptr<TConnectionController> FConnection;
 
   bool FShowHints = true;
   bool FClosed = false;

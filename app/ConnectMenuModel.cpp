@@ -1,6 +1,7 @@
 #include "app/ConnectMenuModel.h"
 
 #include "CanPackage/source/AdapterKinds.h"
+#include "CanPackage/source/ZelCanUsbHid.h"
 #include "model/CanText.h"
 
 namespace {
@@ -23,6 +24,25 @@ TConnectMenuItem FtdiItem(const QString& kind, const TFtdiListEntry& device, int
 }
 
 }  // namespace
+
+std::vector<TFtdiListEntry> FtdiListEntries(const TFT_Device_Info_List& devices) {
+  std::vector<TFtdiListEntry> entries;
+  entries.reserve(devices.size());
+  for (const TFT_Device_Info_Node& node : devices) entries.push_back({FtdiDescription(node), FtdiSerialNumber(node)});
+  return entries;
+}
+
+void AddSupportedHidDevices(const std::vector<THidDeviceInfo>& devices, THidDeviceList& list) {
+  for (const THidDeviceInfo& device : devices)
+    if (IsZelHidDevice(device)) list.push_back({HidDeviceListEntry(device), device});
+}
+
+std::vector<THidListEntry> HidListEntries(const THidDeviceList& list) {
+  std::vector<THidListEntry> entries;
+  entries.reserve(list.size());
+  for (const THidDeviceListItem& item : list) entries.push_back({item.Text, item.Device.ProductName, item.Device.SerialNumber});
+  return entries;
+}
 
 std::vector<TConnectMenuItem> BuildConnectMenu(const std::vector<TFtdiListEntry>& ftdi,
                                                const std::vector<THidListEntry>& hid) {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "CanPackage/source/ZelCanAdapterDevice.h"
+#include "ftdi/FTDI_D2XX.h"
+#include "platform/HidBackend.h"
 
 // One FTDI device as the port listing reports it.
 struct TFtdiListEntry {
@@ -20,6 +22,20 @@ struct THidListEntry {
   QString ProductName;  // handed to the driver as device name
   QString SerialNumber;
 };
+
+// The FTDI listing as the connect menu reads it.
+[[nodiscard]] std::vector<TFtdiListEntry> FtdiListEntries(const TFT_Device_Info_List& devices);
+
+// One entry of the window's HID device list: its text and the device it describes.
+struct THidDeviceListItem {
+  QString Text;
+  THidDeviceInfo Device;
+};
+using THidDeviceList = std::vector<THidDeviceListItem>;
+
+// Appends the supported HID adapters among `devices`, in the system's order.
+void AddSupportedHidDevices(const std::vector<THidDeviceInfo>& devices, THidDeviceList& list);
+[[nodiscard]] std::vector<THidListEntry> HidListEntries(const THidDeviceList& list);
 
 struct TConnectMenuItem {
   QString Name;     // object name of the menu item

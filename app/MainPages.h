@@ -1,12 +1,12 @@
 #pragma once
-// The six pages of the main window as empty containers. Each page and each area of the
-// Monitor page has a layout that takes the list or editor placed into it later.
+// The six pages of the main window. Each starts as an empty sheet with a layout; the window
+// replaces a sheet by the list page that belongs there, and the "Send Message" panel sits
+// under the monitor on the Monitor page.
 
 #include <QTabWidget>
 
 class QGroupBox;
-class QLabel;
-class QToolBar;
+class TMonitorPage;
 
 class TMainPages : public QTabWidget {
   Q_OBJECT
@@ -15,31 +15,20 @@ class TMainPages : public QTabWidget {
 
   explicit TMainPages(QWidget* parent = nullptr);
 
-  // The content area of a page (below its tool bar, where there is one).
-  [[nodiscard]] QWidget* PageContent(TPage page) const;
-  // The Monitor page's three areas.
-  [[nodiscard]] QWidget* MonitorListArea() const { return FMonitorList; }
-  [[nodiscard]] QWidget* CanIdDetailsArea() const { return FCanIdDetails; }
+  // The sheet of a page: the installed page, or the empty sheet that holds its place.
+  [[nodiscard]] QWidget* PageContent(TPage page) const { return widget(page); }
   [[nodiscard]] QGroupBox* SendMessageArea() const { return FSendMessage; }
-  // Tool bars of the Monitor and Trace pages.
-  [[nodiscard]] QToolBar* MonitorToolBar() const { return FMonitorToolBar; }
-  [[nodiscard]] QToolBar* TraceToolBar() const { return FTraceToolBar; }
-  // " Messages count: %d" under the trace.
-  [[nodiscard]] QLabel* Panel18() const { return FPanel18; }
+
+  // Puts `sheet` in place of the page's current sheet, keeping caption and position.
+  void SetPage(TPage page, QWidget* sheet);
+  // The Monitor page; the "Send Message" panel goes below its lists.
+  void SetMonitorPage(TMonitorPage* sheet);
 
   // Puts `content` into `area`, below what is already there.
   static void Place(QWidget* area, QWidget* content);
 
  private:
-  QWidget* AddPage(const QString& name, const QString& caption, QToolBar** toolBar = nullptr);
-  void BuildMonitorPage();
-  void BuildTracePage();
+  void AddSheet(const QString& name, const QString& caption);
 
-  QWidget* FContent[6] = {};
-  QWidget* FMonitorList = nullptr;
-  QWidget* FCanIdDetails = nullptr;
   QGroupBox* FSendMessage = nullptr;
-  QToolBar* FMonitorToolBar = nullptr;
-  QToolBar* FTraceToolBar = nullptr;
-  QLabel* FPanel18 = nullptr;
 };

@@ -10,12 +10,20 @@ QStringList FtdiAdapterKinds(const QString& description) {
   return kinds;
 }
 
+namespace {
+template <std::size_t N>
+QString NodeText(const char (&text)[N]) {
+  return QString::fromLatin1(text, static_cast<qsizetype>(strnlen(text, N)));
+}
+}  // namespace
+
+QString FtdiDescription(const TFT_Device_Info_Node& node) { return NodeText(node.Description); }
+QString FtdiSerialNumber(const TFT_Device_Info_Node& node) { return NodeText(node.SerialNumber); }
+
 void AddFtdiAdapterDevices(const TFT_Device_Info_List& devices, TAdapterDeviceList& list) {
   for (const TFT_Device_Info_Node& node : devices) {
-    const QString description =
-        QString::fromLatin1(node.Description, static_cast<qsizetype>(strnlen(node.Description, sizeof node.Description)));
-    const QString serial =
-        QString::fromLatin1(node.SerialNumber, static_cast<qsizetype>(strnlen(node.SerialNumber, sizeof node.SerialNumber)));
-    for (const QString& kind : FtdiAdapterKinds(description)) list.push_back(TZelCanAdapterDevice::Create(kind, description, serial));
+    const QString description = FtdiDescription(node);
+    for (const QString& kind : FtdiAdapterKinds(description))
+      list.push_back(TZelCanAdapterDevice::Create(kind, description, FtdiSerialNumber(node)));
   }
 }

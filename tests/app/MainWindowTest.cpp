@@ -16,6 +16,9 @@
 #include "app/CANUSBWarning.h"
 #include "app/MainPages.h"
 #include "app/UserAction.h"
+#include "filters/IdFilterPage.h"
+#include "views/MonitorPage.h"
+#include "views/TracePage.h"
 #include "model/CanText.h"
 #include "platform/UserMessage.h"
 #include "storage/DataFolder.h"
@@ -106,11 +109,14 @@ TEST_F(MainWindowFixture, StartsUnnamedWithItsLayoutAndEverythingIdle) {
   for (int i = 0; i < w.Pages()->count(); ++i) pages << w.Pages()->tabText(i);
   EXPECT_EQ(pages, (QStringList{"Monitor", "Trace", "Identifier Filter", "Hardware Filter", "Predefined Messages / Trigger", "Trigger Log"}));
   EXPECT_EQ(w.Pages()->currentIndex(), 0);
-  EXPECT_TRUE(w.Pages()->widget(0)->isAncestorOf(w.Pages()->MonitorListArea()));
-  EXPECT_TRUE(w.Pages()->widget(0)->isAncestorOf(w.Pages()->CanIdDetailsArea()));
-  EXPECT_TRUE(w.Pages()->widget(0)->isAncestorOf(w.Pages()->SendMessageArea()));
-  EXPECT_TRUE(w.Pages()->CanIdDetailsArea()->isHidden()) << "details hidden unless the setting asks for them";
-  EXPECT_EQ(w.Pages()->Panel18()->text(), QStringLiteral(" Messages count: 0"));
+  EXPECT_EQ(w.Pages()->widget(0), static_cast<QWidget*>(w.MonitorPage));
+  EXPECT_EQ(w.Pages()->widget(1), static_cast<QWidget*>(w.TracePage));
+  EXPECT_EQ(w.Pages()->widget(2), static_cast<QWidget*>(w.IdFilterPage));
+  EXPECT_TRUE(w.MonitorPage->isAncestorOf(w.MonitorPage->panelCanIdetails()));
+  EXPECT_TRUE(w.MonitorPage->isAncestorOf(w.Pages()->SendMessageArea()));
+  EXPECT_EQ(w.Pages()->SendMessageArea()->title(), QStringLiteral("Send Message"));
+  EXPECT_TRUE(w.MonitorPage->panelCanIdetails()->isHidden()) << "details hidden unless the setting asks for them";
+  EXPECT_EQ(w.TracePage->Panel18()->text(), QStringLiteral(" Messages count: 0"));
 
   EXPECT_EQ(w.statusBar()->objectName(), QStringLiteral("StatusBar1"));
   EXPECT_EQ(w.statusBar()->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^StatusBar1Panel\\d$"))).size(), 6);
@@ -129,13 +135,13 @@ TEST_F(MainWindowFixture, DisplaySettingsAreAppliedAtStart) {
   StoreSetting(QStringLiteral("ActivateColorButtons"), 1);
   StoreSetting(QStringLiteral("ShowHints"), 0);
   TfCANUSBMain& w = Open();
-  EXPECT_FALSE(w.Pages()->CanIdDetailsArea()->isHidden());
+  EXPECT_FALSE(w.MonitorPage->panelCanIdetails()->isHidden());
   EXPECT_TRUE(w.actionShowIdDetailsWindow->isChecked());
   EXPECT_TRUE(w.actionMonitorColor->isChecked());
   EXPECT_TRUE(w.actionTraceColor->isChecked());
   EXPECT_FALSE(w.HintsShown());
   w.actionShowIdDetailsWindow->trigger();
-  EXPECT_TRUE(w.Pages()->CanIdDetailsArea()->isHidden());
+  EXPECT_TRUE(w.MonitorPage->panelCanIdetails()->isHidden());
   EXPECT_FALSE(w.actionShowIdDetailsWindow->isChecked());
 }
 

@@ -1,0 +1,416 @@
+// Connecting the main window to adapters: the connect menu from the device lists, the real
+// simulator behind the serial driver, scripted HID adapters, and the window's texts.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeView>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "MainWindowFixture.h"
+#include "app/ConnectMenuModel.h"
+#include "platform/FtD2xx.h"
+#include "platform/VirtualDevices.h"
+#include "storage/ProjectDocument.h"
+#include "support/PtyAdapter.h"
+#include "support/ScriptedDriver.h"
+#include "support/ScriptedHidBackend.h"
+#include "support/SimProcess.h"
+#include "views/TracePage.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr const char* kSimSerial = "SIM00001";
+const THidDeviceInfo kQuillane = HidInfo("/dev/hidraw-q0", 0x0416, 0x5020, "Quillane", "Q0001");
+const THidDeviceInfo kQuillaneB = HidInfo("/dev/hidraw-q1", 0x0483, 0x5020, "Quillane", "Q0002");
+const THidDeviceInfo kKeyboard = HidInfo("/dev/hidraw-k0", 0x046D, 0xC31C, "Keyboard", "K0001");
+
+// Both HID controllers of the window (its own and the driver's) look at one scripted bus.
+class SharedHidBackend final : public IHidBackend {
+ public:
+  explicit SharedHidBackend(std::shared_ptr<ScriptedHidBackend> bus) : FBus(std::move(bus)) {}
+  std::vector<THidDeviceInfo> Enumerate() override { return FBus->Enumerate(); }
+  std::unique_ptr<IHidChannel> OpenChannel(const THidDeviceInfo& device) override { return FBus->OpenChannel(device); }
+  THidReportLengths ReportLengths(const THidDeviceInfo& device) override { return FBus->ReportLengths(device); }
+
+ private:
+  std::shared_ptr<ScriptedHidBackend> FBus;
+};
+
+// Waits without running the event loop, so no timer drains the queue meanwhile.
+template <typename Condition>
+bool WaitPlain(Condition condition, std::chrono::milliseconds limit = 5s) {
+  for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(5ms))
+    if (condition()) return true;
+  return condition();
+}
+
+struct ConnectFixture : MainWindowFixture {
+  void SetUp() override {
+    MainWindowFixture::SetUp();
+    // No USB adapter of this machine gets into the listing.
+    FT_SetSysfsLayout({runtime.Path() + "/sys-empty", "/dev"});
+  }
+  void TearDown() override {
+    MainWindowFixture::TearDown();
+    FT_SetSysfsLayout({});
+  }
+
+  TfCANUSBMain& OpenWindow() {
+    window = std::make_unique<TfCANUSBMain>(nullptr, [bus = hidBus] { return std::make_unique<SharedHidBackend>(bus); });
+    return *window;
+  }
+  // The HID controllers notice what is plugged in now.
+  void PollHid() {
+    window->HidDevCtrl().Poll();
+    window->HidDriver().Controller().Poll();
+  }
+
+  // Opens the connect menu the way the tool button does and reads its items.
+  QStringList MenuItems() {
+    window->ConnectPopupMenu->popup(QPoint(0, 0));
+    QStringList items;
+    for (QAction* a : window->ConnectPopupMenu->actions()) items << a->objectName() + QStringLiteral("|") + a->text();
+    window->ConnectPopupMenu->hide();
+    return items;
+  }
+  QAction* MenuItem(const QString& name) {
+    window->ConnectPopupMenu->popup(QPoint(0, 0));
+    window->ConnectPopupMenu->hide();
+    return window->ConnectPopupMenu->findChild<QAction*>(name);
+  }
+  // Chooses a menu item and returns the text of the message box it caused, if any.
+  QString Choose(QAction* item) {
+    QString text;
+    QPointer<QTimer> answer = AnswerNextMessageBox(QMessageBox::Ok, &text);
+    item->trigger();
+    delete answer.data();
+    return text;
+  }
+
+  std::unique_ptr<SimProcess> StartSim(std::vector<std::string> args = {}) {
+    args.insert(args.begin(), {"--serial", kSimSerial});
+    auto sim = std::make_unique<SimProcess>(FERROLUX_SIM_PATH, runtime.Path(), args);
+    EXPECT_TRUE(sim->Started());
+    const fs::path announced = fs::path(VirtualDeviceDirectory()) / (std::string(kSimSerial) + ".dev");
+    EXPECT_TRUE(WaitPlain([&] { return fs::exists(announced); }, 10s)) << "the simulator did not announce itself";
+    return sim;
+  }
+  std::string WriteLog(const std::string& text) {
+    const std::string path = runtime.Path() + "/bus.log";
+    std::ofstream(path) << text;
+    return path;
+  }
+
+  QString Panel(int i) { return window->StatusPanel(i)->text(); }
+  std::size_t TraceRows() { return window->Traffic().Trace().RowCount(); }
+
+  TScopedRuntimeDir runtime;
+  std::shared_ptr<ScriptedHidBackend> hidBus = std::make_shared<ScriptedHidBackend>();
+};
+
+const char* const kFourFrames =
+    "(1700000000.000000) can0 123#1122\n"
+    "(1700000000.010000) can0 456#AABBCCDD\n"
+    "(1700000000.020000) can0 123#3344\n"
+    "(1700000000.030000) can0 12345678#01\n";
+
+}  // namespace
+
+// --- the connect menu ------------------------------------------------------------------------
+
+TEST_F(ConnectFixture, MenuListsSerialAdaptersByListingPositionThenSupportedHidAdapters) {
+  // Announcements are listed by serial number; a device of no known kind still takes a place.
+  AnnounceVirtualDevice("A1B2C3", "CANUSB", "/dev/null");
+  AnnounceVirtualDevice("B0000001", "USB Serial", "/dev/null");
+  AnnounceVirtualDevice("C0000002", "Tiny-CAN II", "/dev/null");
+  AnnounceVirtualDevice("D0000003", "CAN-IF", "/dev/null");
+  AnnounceVirtualDevice("E0000004", "can-if", "/dev/null");
+  hidBus->Plug(kQuillane);
+  hidBus->Plug(kKeyboard);
+  hidBus->Plug(kQuillaneB);
+  OpenWindow();
+  PollHid();
+
+  EXPECT_EQ(MenuItems(), (QStringList{"ItemUSBLAW0|A1B2C3", "ItemUSBMHS2|Tiny-CAN II - C0000002", "ItemUSBAC3|AC CAN-IF - D0000003",
+                                      "ItemHID0|Quillane (0416/5020)", "ItemHID1|Quillane (0483/5020)"}));
+  const TAdapterDeviceList& entries = window->AdapterDevices();
+  ASSERT_EQ(entries.size(), 5u);
+  EXPECT_EQ(entries[0]->Description, AdapterKind::LawicelUsb);
+  EXPECT_EQ(entries[0]->Manufacturer, QStringLiteral("CANUSB"));
+  EXPECT_EQ(entries[2]->Description, AdapterKind::AcUsb);
+  EXPECT_EQ(entries[2]->SerialNr, QStringLiteral("D0000003"));
+  EXPECT_EQ(entries[4]->Description, AdapterKind::ZelHid);
+  EXPECT_EQ(entries[4]->SerialNr, QStringLiteral("Q0002"));
+  EXPECT_TRUE(entries[4]->Manufacturer.isEmpty());
+
+  // Rebuilt on every opening: a withdrawn adapter and an unplugged HID device disappear.
+  WithdrawVirtualDevice("A1B2C3");
+  hidBus->Unplug(kQuillane.Path);
+  PollHid();
+  EXPECT_EQ(MenuItems(), (QStringList{"ItemUSBMHS1|Tiny-CAN II - C0000002", "ItemUSBAC2|AC CAN-IF - D0000003",
+                                      "ItemHID0|Quillane (0483/5020)"}));
+}
+
+TEST_F(ConnectFixture, EmptyMenuOffersOneItemThatDoesNothing) {
+  hidBus->Plug(kKeyboard);
+  OpenWindow();
+  PollHid();
+  EXPECT_EQ(MenuItems(), (QStringList{"EmptyItem|CANUSB adapter not found"}));
+  EXPECT_TRUE(window->AdapterDevices().empty());
+  EXPECT_EQ(Choose(MenuItem(QStringLiteral("EmptyItem"))), QString()) << "no message, no connect";
+  EXPECT_FALSE(window->Adapter().Connected());
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+}
+
+TEST_F(ConnectFixture, OpenCommandFindsTheHidAdapterButNotASerialOne) {
+  AnnounceVirtualDevice("D0000003", "CAN-IF", "/dev/null");
+  OpenWindow();
+  EXPECT_EQ(Choose(window->actionConnect), QStringLiteral("Connect to CAN device is failed"))
+      << "a serial adapter is only reached through its menu item; no driver was selected before";
+  EXPECT_FALSE(window->Adapter().Connected());
+
+  hidBus->Plug(kKeyboard);
+  hidBus->Plug(kQuillaneB);
+  PollHid();
+  EXPECT_EQ(Choose(window->actionConnect), QString());
+  EXPECT_TRUE(window->Adapter().Connected());
+  EXPECT_EQ(window->Adapter().Adapter(), &window->HidDriver());
+  EXPECT_EQ(Panel(1), QStringLiteral("Opened"));
+  EXPECT_EQ(Panel(2), QStringLiteral("Quillane"));
+  window->actionDisconnect->trigger();
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+}
+
+TEST_F(ConnectFixture, OpenCommandPrefersTheVendorAdapterAndReportsItsFailure) {
+  // The vendor library is not installed here, so the chosen vendor adapter fails to open.
+  AnnounceVirtualDevice("A1B2C3", "CANUSB", "/dev/null");
+  hidBus->Plug(kQuillane);
+  OpenWindow();
+  PollHid();
+  EXPECT_EQ(Choose(window->actionConnect), QStringLiteral("Connect to CAN device is failed"));
+  EXPECT_FALSE(window->Adapter().Connected());
+  EXPECT_TRUE(window->actionConnect->isEnabled());
+  EXPECT_FALSE(window->Timer1->isActive());
+  EXPECT_TRUE(hidBus->Enumerations() > 0);
+  EXPECT_TRUE(window->HidDevices().size() == 1u);
+}
+
+// --- end to end with the simulator -----------------------------------------------------------
+
+TEST_F(ConnectFixture, LiveTrafficFromTheSimulatorReachesMonitorAndTraceInOneDrain) {
+  auto sim = StartSim({"--replay", WriteLog(kFourFrames)});
+  TfCANUSBMain& w = OpenWindow();
+  ShowActive();
+
+  QAction* item = MenuItem(QStringLiteral("ItemUSBAC0"));
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text(), QStringLiteral("AC CAN-IF - SIM00001"));
+  EXPECT_EQ(Choose(item), QString());
+  ASSERT_TRUE(w.Adapter().Connected());
+  EXPECT_EQ(w.Adapter().Adapter(), &w.SerialDriver());
+  EXPECT_TRUE(Panel(0).startsWith(QStringLiteral("Version: "))) << Panel(0).toStdString();
+  EXPECT_EQ(Panel(1), QStringLiteral("Opened"));
+  EXPECT_EQ(Panel(2), QStringLiteral("SIM00001"));
+  EXPECT_EQ(Panel(3), QStringLiteral("500 Kbit/s"));
+  w.statusBar()->showMessage(QStringLiteral("Close CAN Device"));
+  EXPECT_TRUE(w.StatusPanel(1)->isVisible()) << "an action's hint does not cover the panels";
+  w.statusBar()->clearMessage();
+  EXPECT_TRUE(w.Timer1->isActive());
+  EXPECT_TRUE(w.Timer3->isActive());
+  EXPECT_TRUE(w.actionDisconnect->isEnabled());
+  for (QAction* a : {w.actionConnect, w.actionPopupConnectMenu, w.actionOptions, w.actionProjectNew, w.actionProjectOpen,
+                     w.actionProjectSave, w.actionProjectSaveAs})
+    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+
+  ASSERT_TRUE(WaitPlain([&] { return w.Queue()->Count() >= 4; })) << "frames did not reach the queue";
+  w.Timer1Timer();
+  EXPECT_EQ(Panel(4), QStringLiteral("Buff: 4"));
+  ASSERT_EQ(TraceRows(), 4u);
+  EXPECT_EQ(w.Traffic().Trace().Row(0).Msg.CanId, 0x123);
+  EXPECT_EQ(w.Traffic().Trace().Row(3).Msg.CanId, 0x12345678);
+  EXPECT_TRUE(w.Traffic().Trace().Row(3).Msg.Extended);
+  EXPECT_EQ(w.Traffic().Monitor().RowCount(), 3u);
+  const TMonitorData* row123 = w.Traffic().Monitor().FindMonitorDataNode(0x123);
+  ASSERT_NE(row123, nullptr);
+  EXPECT_EQ(row123->Count, 2);
+  EXPECT_EQ(row123->Msg.Data[0], 0x33);
+  EXPECT_EQ(w.Traffic().IdFilter().RowCount(), 3u);
+  EXPECT_EQ(w.TracePage->vstDataTrace()->model()->rowCount(), 4);
+  EXPECT_EQ(w.TracePage->Panel18()->text(), QStringLiteral(" Messages count: 4"));
+  EXPECT_TRUE(w.Project().Changed());
+
+  EXPECT_EQ(Choose(w.actionDisconnect), QString());
+  EXPECT_FALSE(w.Adapter().Connected());
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+  for (int i : {0, 2, 3}) EXPECT_EQ(Panel(i), QString()) << i;
+  EXPECT_EQ(Panel(4), QStringLiteral("Buff: 0"));
+  EXPECT_FALSE(w.Timer1->isActive());
+  EXPECT_FALSE(w.ReaderThread().Runing());
+  EXPECT_TRUE(w.actionConnect->isEnabled());
+  EXPECT_TRUE(w.actionOptions->isEnabled());
+  EXPECT_EQ(TraceRows(), 4u) << "closing keeps the lists";
+}
+
+TEST_F(ConnectFixture, DisconnectDrainsWhatTheReaderQueuedAndTheStatusQueryAnswers) {
+  auto sim = StartSim();  // the demo bus
+  TfCANUSBMain& w = OpenWindow();
+
+  QString text, caption;
+  QPointer<QTimer> answer = AnswerNextMessageBox(QMessageBox::Ok, &text, &caption);
+  w.actionGetCanStatus->trigger();
+  delete answer.data();
+  EXPECT_EQ(text, QStringLiteral("CAN device not connected."));
+  EXPECT_EQ(caption, QStringLiteral("Information"));
+
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  ASSERT_TRUE(w.Adapter().Connected());
+  answer = AnswerNextMessageBox(QMessageBox::Ok, &text, &caption);
+  w.actionGetCanStatus->trigger();
+  delete answer.data();
+  EXPECT_EQ(text, QStringLiteral("CAN device status: No errors."));
+  EXPECT_EQ(caption, QStringLiteral("Information"));
+
+  // Frames arrive and nobody drains them until the close.
+  ASSERT_TRUE(WaitPlain([&] { return w.Queue()->Count() >= 3; })) << "the demo bus sent nothing";
+  EXPECT_EQ(TraceRows(), 0u);
+  EXPECT_EQ(Choose(w.actionDisconnect), QString());
+  EXPECT_GE(TraceRows(), 3u) << "the final drain shows what was queued";
+  EXPECT_EQ(Panel(4), QStringLiteral("Buff: 0"));
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+}
+
+TEST_F(ConnectFixture, RegisterPairRateIsShownAndTheWarningListsTheStatusBits) {
+  StoreSetting(QStringLiteral("CanBitRate"), 0);
+  StoreSetting(QStringLiteral("CanBitRateBTR0"), 0x00);
+  StoreSetting(QStringLiteral("CanBitRateBTR1"), 0x1C);
+  auto sim = StartSim();
+  TfCANUSBMain& w = OpenWindow();
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  EXPECT_EQ(Panel(3), QStringLiteral("500.00 Kbit/s"));
+  ASSERT_EQ(Choose(w.actionDisconnect), QString());
+
+  // A driver with error bits set: the warning box names them.
+  class FaultyDriver : public ScriptedDriver {
+   public:
+    std::int32_t GetDeviceStatus() override { return 0x81; }
+  } faulty;
+  w.Adapter().SetAdapter(&faulty);
+  w.Adapter().SetConnected(true);
+  QString text, caption;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QPointer<QTimer> answer = OnNextModal([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    caption = box->windowTitle();
+    icon = box->icon();
+    box->button(QMessageBox::Ok)->click();
+  });
+  w.actionGetCanStatus->trigger();
+  delete answer.data();
+  EXPECT_EQ(text, QStringLiteral("Adapter state: \r\n--> RECEIVE_FIFO_FULL\r\n--> BUS_ERROR"));
+  EXPECT_EQ(caption, QStringLiteral("Warning"));
+  EXPECT_EQ(icon, QMessageBox::Warning);
+  w.Adapter().SetConnected(false);
+  w.Adapter().SetAdapter(nullptr);
+}
+
+TEST_F(ConnectFixture, AnAdapterThatDoesNotAnswerFailsToOpenAndNothingChanges) {
+  TPtyAdapter silent("MUTE0001", "CAN-IF");
+  silent.SetResponder([](const std::string&) { return std::string(); });
+  TfCANUSBMain& w = OpenWindow();
+  QString caption;
+  QString text;
+  QPointer<QTimer> answer = AnswerNextMessageBox(QMessageBox::Ok, &text, &caption);
+  MenuItem(QStringLiteral("ItemUSBAC0"))->trigger();
+  delete answer.data();
+  EXPECT_EQ(text, QStringLiteral("Connect to CAN device is failed"));
+  EXPECT_EQ(caption, QStringLiteral("Ferrolux"));
+  EXPECT_FALSE(w.Adapter().Connected());
+  EXPECT_FALSE(w.ReaderThread().Runing());
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+  EXPECT_TRUE(w.actionConnect->isEnabled());
+  EXPECT_FALSE(w.actionDisconnect->isEnabled());
+  EXPECT_FALSE(w.Timer1->isActive());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait cursor is gone";
+}
+
+TEST_F(ConnectFixture, ClosingTheWindowWhileCapturingClosesTheAdapterAfterTheReader) {
+  auto sim = StartSim();
+  TfCANUSBMain& w = OpenWindow();
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  ASSERT_TRUE(WaitPlain([&] { return w.Queue()->Count() >= 1; }));
+  // The final drain of the close enters frames, so the project asks before it goes.
+  QString question;
+  QPointer<QTimer> answer = AnswerNextMessageBox(QMessageBox::Yes, &question);
+  EXPECT_TRUE(w.close());
+  delete answer.data();
+  EXPECT_EQ(question, QStringLiteral("Project was changed. Exit without saving?"));
+  EXPECT_FALSE(w.ReaderThread().Runing());
+  EXPECT_FALSE(w.Adapter().Connected());
+  EXPECT_GE(TraceRows(), 1u);
+  EXPECT_EQ(w.Queue(), nullptr);
+  window.reset();
+}
+
+// --- HID adapters come and go ----------------------------------------------------------------
+
+TEST_F(ConnectFixture, HidAdapterDeliversFramesAndItsUnplugClosesTheConnection) {
+  std::shared_ptr<ScriptedHidAdapter> adapter = hidBus->Plug(kQuillane);
+  TfCANUSBMain& w = OpenWindow();
+  PollHid();
+  QAction* item = MenuItem(QStringLiteral("ItemHID0"));
+  ASSERT_NE(item, nullptr);
+  ASSERT_EQ(Choose(item), QString());
+  ASSERT_TRUE(w.Adapter().Connected());
+  EXPECT_EQ(Panel(2), QStringLiteral("Quillane"));
+
+  adapter->Send(FrameReport({FrameSlot{'t', 0x321, 2, {0xAB, 0xCD}, 7}, std::nullopt, FrameSlot{'T', 0x1ABCDEF, 1, {0x01}, 8}}));
+  ASSERT_TRUE(WaitPlain([&] { return w.Queue()->Count() >= 2; }));
+  w.Timer1Timer();
+  EXPECT_EQ(TraceRows(), 2u);
+  EXPECT_NE(w.Traffic().Monitor().FindMonitorDataNode(0x1ABCDEF), nullptr);
+
+  // Another device of no interest goes: nothing happens.
+  hidBus->Plug(kKeyboard);
+  PollHid();
+  hidBus->Unplug(kKeyboard.Path);
+  PollHid();
+  EXPECT_TRUE(w.Adapter().Connected());
+
+  hidBus->Unplug(kQuillane.Path);
+  PollHid();
+  EXPECT_FALSE(w.Adapter().Connected());
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+  EXPECT_TRUE(w.HidDevices().empty());
+}
+
+TEST_F(ConnectFixture, UnpluggingAHidAdapterLeavesASerialCaptureRunning) {
+  std::shared_ptr<ScriptedHidAdapter> adapter = hidBus->Plug(kQuillane);
+  auto sim = StartSim();
+  TfCANUSBMain& w = OpenWindow();
+  PollHid();
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  ASSERT_TRUE(w.Adapter().Connected());
+
+  hidBus->Unplug(kQuillane.Path);
+  PollHid();
+  EXPECT_TRUE(w.Adapter().Connected()) << "the serial capture goes on";
+  EXPECT_EQ(Panel(1), QStringLiteral("Opened"));
+  EXPECT_TRUE(w.ReaderThread().Runing());
+  const std::size_t before = w.Queue()->Count() + TraceRows();
+  ASSERT_TRUE(WaitPlain([&] { return w.Queue()->Count() + TraceRows() > before; })) << "frames keep coming";
+  EXPECT_EQ(Choose(w.actionDisconnect), QString());
+}
