@@ -18,7 +18,7 @@
 void TfCANUSBMain::BuildConnection() {
   FConnection = std::make_unique<TConnectionController>(
       CanAdapter, TConnectDrivers{&CanUsb, &CanUsbSerial, CanUsbHid.get()}, *FReceiveQueue, threadRead);
-  FConnection->GetHardwareFilters = [this] { return GetHardwareFilters(); };
+  FConnection->GetHardwareFilters = [this] { return FHwFilter.GetHardwareFilters(); };
   FConnection->BitRateSettings = [this] {
     return TBitRateSettings{FSettings->FCanBitRate, static_cast<std::uint8_t>(FSettings->FCanBitRateBTR0),
                             static_cast<std::uint8_t>(FSettings->FCanBitRateBTR1)};

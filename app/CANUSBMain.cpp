@@ -21,6 +21,7 @@
 #include "app/Calculator.h"
 #include "app/MainPages.h"
 #include "app/UserAction.h"
+#include "filters/HwFilterPage.h"
 #include "filters/IdFilterPage.h"
 #include "storage/DataFolder.h"
 #include "storage/MyRegValues.h"
@@ -170,6 +171,8 @@ void TfCANUSBMain::BuildTrafficPages() {
   PageControl1->SetPage(TMainPages::pgTrace, TracePage);
   IdFilterPage = new TIdFilterPage(FTraffic.IdFilter());
   PageControl1->SetPage(TMainPages::pgIdFilter, IdFilterPage);
+  HwFilterPage = new THwFilterPage(FHwFilter);
+  PageControl1->SetPage(TMainPages::pgHardwareFilter, HwFilterPage);
   actionMonitorColor = MonitorPage->actionMonitorColor;
   actionShowIdDetailsWindow = MonitorPage->actionShowIdDetailsWindow;
   actionTraceColor = TracePage->actionTraceColor;
@@ -215,6 +218,7 @@ void TfCANUSBMain::FormCreate() {
   FProject->OnChanged = [this](bool changed) { ChangedProject(changed); };
   FProject->Settings = FSettings.get();
   SetProjectList(TProjectListRole::SoftwareFilter, &FTraffic.IdFilter());
+  SetProjectList(TProjectListRole::HardwareFilter, &FHwFilter);
   SetProjectList(TProjectListRole::Monitor, &FTraffic.Monitor());
   SetProjectList(TProjectListRole::Trace, &FTraffic.Trace());
   FProject->New();

@@ -22,6 +22,7 @@
 #include "model/CanMsgProg.h"
 #include "platform/HidDeviceController.h"
 #include "storage/ZelCanRegIni.h"
+#include "filters/HwFilterList.h"
 #include "views/TrafficViews.h"
 
 class QAction;
@@ -38,6 +39,7 @@ class TfCANUSBAbout;
 class TMonitorPage;
 class TTracePage;
 class TIdFilterPage;
+class THwFilterPage;
 
 // Makes the HID backend of the window's device controller and of the HID driver (each gets
 // its own); tests put scripted devices behind it.
@@ -58,9 +60,6 @@ class TfCANUSBMain : public QMainWindow {
   // Receives every key pressed in this window before the focused control; set by the
   // predefined messages. The key is not consumed.
   std::function<void(QKeyCombination shortcut)> HotKeyDispatch;
-
-  // The acceptance filters handed to the adapter at every connect.
-  std::function<TCanFilters()> GetHardwareFilters = [] { return TCanFilters{{0, 0xFFFFFFFF}}; };
 
   void FormKeyDown(Qt::Key Key, Qt::KeyboardModifiers Shift);
   void FormCloseQuery(bool& CanClose);
@@ -102,6 +101,7 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] QLabel* StatusPanel(int index) const { return FStatusPanels[index]; }
   [[nodiscard]] const TCanMsgProg& EmptyMessage() const { return EmptyMsg; }
   [[nodiscard]] TTrafficViews& Traffic() { return FTraffic; }
+  [[nodiscard]] THwFilterList& HardwareFilter() { return FHwFilter; }
   [[nodiscard]] const TAdapterDeviceList& AdapterDevices() const { return AdapterDeviceList; }
   [[nodiscard]] const THidDeviceList& HidDevices() const { return HidDeviceList; }
   [[nodiscard]] THidDeviceController& HidDevCtrl() { return *FHidDevCtrl; }
@@ -121,6 +121,7 @@ class TfCANUSBMain : public QMainWindow {
   TMonitorPage* MonitorPage = nullptr;
   TTracePage* TracePage = nullptr;
   TIdFilterPage* IdFilterPage = nullptr;
+  THwFilterPage* HwFilterPage = nullptr;
 
   QAction* actionProjectNew = nullptr;
   QAction* actionProjectOpen = nullptr;
@@ -169,6 +170,8 @@ class TfCANUSBMain : public QMainWindow {
   std::unique_ptr<TProjectDocument> FProject;
   TCanMsgProg EmptyMsg;
   TTrafficViews FTraffic;
+  // The check limit is what the chosen driver can load: 0 until a connect picked one.
+  THwFilterList FHwFilter{{}, [this] { return CanAdapter.GetFilterCount(); }};
   TZelCanUsb CanUsb;
   TZelCanUsbSerial CanUsbSerial;
   std::unique_ptr<TZelCanUsbHid> CanUsbHid;

@@ -23,6 +23,8 @@
 #include "support/ScriptedDriver.h"
 #include "support/ScriptedHidBackend.h"
 #include "support/SimProcess.h"
+#include "filters/HwFilterMath.h"
+#include "platform/UserMessage.h"
 #include "views/TracePage.h"
 
 namespace {
@@ -261,6 +263,47 @@ TEST_F(ConnectFixture, LiveTrafficFromTheSimulatorReachesMonitorAndTraceInOneDra
   EXPECT_TRUE(w.actionConnect->isEnabled());
   EXPECT_TRUE(w.actionOptions->isEnabled());
   EXPECT_EQ(TraceRows(), 4u) << "closing keeps the lists";
+}
+
+TEST_F(ConnectFixture, CheckedSingleFilterRowKeepsOtherIdentifiersInTheAdapter) {
+  auto sim = StartSim({"--replay", WriteLog("(1700000000.000000) can0 123#01\n"
+                                            "(1700000000.001000) can0 456#02\n"
+                                            "(1700000000.002000) can0 124#03\n"
+                                            "(1700000000.003000) can0 7FF#04\n"
+                                            "(1700000000.004000) can0 123#05\n"),
+                       "--loop"});
+  TfCANUSBMain& w = OpenWindow();
+  ShowActive();
+  THwFilterList& filters = w.HardwareFilter();
+  const std::size_t row = filters.AppendFilter(THwFilterType::Single);
+  ASSERT_TRUE(filters.ApplyToSelected(THwFilterType::Single,
+                                      HwFilterMath::SingleFilter(0x123, TRtrChoice::Zero, 0x7FF, TRtrChoice::Zero), {}));
+  QString refusal;
+  const TUserMessageHandler previous =
+      SetUserMessageHandler([&](TUserMessageKind, const QString&, const QString& text) { refusal = text; });
+  filters.SetRowChecked(row, true);
+  SetUserMessageHandler(previous);
+  EXPECT_EQ(refusal, QStringLiteral("Maximum allowed hardware filter for this device: 0")) << "no driver chosen yet";
+
+  // Without a checked row the adapter passes everything.
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  ASSERT_TRUE(WaitPlain([&] { return w.Queue()->Count() >= 5; }));
+  ASSERT_EQ(Choose(w.actionDisconnect), QString());
+  EXPECT_EQ(w.Traffic().Monitor().RowCount(), 4u);
+
+  filters.SetRowChecked(row, true);  // the serial driver is chosen now: one filter allowed
+  EXPECT_EQ(filters.GetHardwareFilters().size(), 1u);
+  w.Traffic().Monitor().Clear();
+  w.Traffic().Trace().Clear();
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  ASSERT_TRUE(WaitPlain([&] { return w.Queue()->Count() >= 20; }));
+  ASSERT_EQ(Choose(w.actionDisconnect), QString());
+  ASSERT_GE(TraceRows(), 20u);
+  for (std::size_t i = 0; i < TraceRows(); ++i) {
+    const std::int64_t id = w.Traffic().Trace().Row(i).Msg.CanId;
+    ASSERT_TRUE(id == 0x123 || id == 0x7FF) << std::hex << id;
+  }
+  EXPECT_EQ(w.Traffic().Monitor().RowCount(), 2u);
 }
 
 TEST_F(ConnectFixture, DisconnectDrainsWhatTheReaderQueuedAndTheStatusQueryAnswers) {
