@@ -4,8 +4,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,8 +17,7 @@
 #include "CanPackage/source/AsciiProtocol.h"
 #include "CanPackage/source/Sja1000Filter.h"
 #include "platform/VirtualDevices.h"
-
-extern char** environ;
+#include "support/SimProcess.h"
 
 namespace {
 
@@ -29,47 +26,6 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr const char* kSerial = "E2E00001";
-
-// The simulator process; killed if a test ends before it was stopped.
-class SimProcess {
- public:
-  SimProcess(const std::string& runtimeDir, std::vector<std::string> args) {
-    std::vector<std::string> env{"XDG_RUNTIME_DIR=" + runtimeDir};
-    for (char** e = environ; *e; ++e)
-      if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0) env.emplace_back(*e);
-    args.insert(args.begin(), FERROLUX_SIM_PATH);
-    std::vector<char*> argv, envp;
-    for (auto& a : args) argv.push_back(a.data());
-    for (auto& e : env) envp.push_back(e.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    if (::posix_spawn(&FPid, FERROLUX_SIM_PATH, nullptr, nullptr, argv.data(), envp.data()) != 0) FPid = -1;
-  }
-  ~SimProcess() {
-    if (FPid > 0) {
-      ::kill(FPid, SIGKILL);
-      ::waitpid(FPid, nullptr, 0);
-    }
-  }
-  // Sends the signal and returns the wait status.
-  int Stop(int signal) {
-    ::kill(FPid, signal);
-    int status = 0;
-    ::waitpid(FPid, &status, 0);
-    FPid = -1;
-    return status;
-  }
-  [[nodiscard]] bool Started() const { return FPid > 0; }
-
- private:
-  pid_t FPid = -1;
-};
-
-bool WaitFor(const fs::path& path, bool present) {
-  for (auto end = Clock::now() + 10s; Clock::now() < end; std::this_thread::sleep_for(20ms))
-    if (fs::exists(path) == present) return true;
-  return false;
-}
 
 int OpenRaw(const std::string& tty) {
   const int fd = ::open(tty.c_str(), O_RDWR | O_NOCTTY);
@@ -160,9 +116,9 @@ class SimEndToEnd : public ::testing::Test {
 }  // namespace
 
 TEST_F(SimEndToEnd, AnnouncedAdapterAnswersReportsFiltersAndWithdraws) {
-  SimProcess sim(runtime, {"--serial", kSerial, "--description", "CAN-IF"});
+  TSimProcess sim(FERROLUX_SIM_PATH, runtime, {"--serial", kSerial, "--description", "CAN-IF"});
   ASSERT_TRUE(sim.Started());
-  ASSERT_TRUE(WaitFor(announcement, true)) << "no announcement";
+  ASSERT_TRUE(sim.WaitForAnnouncement(kSerial)) << "no announcement";
   const auto devices = ListVirtualDevices();
   ASSERT_EQ(devices.size(), 1u);
   EXPECT_EQ(devices[0].Serial, kSerial);
@@ -227,9 +183,9 @@ TEST_F(SimEndToEnd, AnnouncedAdapterAnswersReportsFiltersAndWithdraws) {
 }
 
 TEST_F(SimEndToEnd, InterruptWithdrawsTheAnnouncementToo) {
-  SimProcess sim(runtime, {"--serial", kSerial, "--flood"});
+  TSimProcess sim(FERROLUX_SIM_PATH, runtime, {"--serial", kSerial, "--flood"});
   ASSERT_TRUE(sim.Started());
-  ASSERT_TRUE(WaitFor(announcement, true));
+  ASSERT_TRUE(sim.WaitForAnnouncement(kSerial));
   const int fd = OpenRaw(ListVirtualDevices().at(0).Tty);
   ASSERT_GE(fd, 0);
   LineReader port(fd);

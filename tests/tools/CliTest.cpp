@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "support/PtyAdapter.h"
+#include "support/SimProcess.h"
+#include "tools/cli/CliOptions.h"
 
 using ::testing::Contains;
 using ::testing::HasSubstr;
@@ -240,6 +242,32 @@ TEST_F(CliVendorTest, MissingLibraryIsOneMessageLineAndStatusTwo) {
   const TCliRun opened = Run({"dump", lawicel.Serial(), "--count", "1"}, Library({{"FAKE_CANUSB_OPEN_HANDLE", "0"}}));
   EXPECT_EQ(opened.ExitStatus, 2);
   EXPECT_EQ(Lines(opened.Err), (std::vector<std::string>{"ferrolux-cli: cannot open adapter LAW00001"}));
+}
+
+// The cli against the real virtual adapter replaying a log.
+TEST_F(CliTest, ListDumpAndSendWithTheSimulator) {
+  const std::vector<TCanMsgProg> replay = ReplayFrames(60, {0x0A5, 0x18DAF110, 0x7FF});
+  const std::string log = runtime.Path() + "/replay.log";
+  WriteCandumpLog(log, replay, 2000);
+  TSimProcess sim(FERROLUX_SIM_PATH, runtime.Path(), {"--serial", "SIM00007", "--replay", log});
+  ASSERT_TRUE(sim.WaitForAnnouncement("SIM00007"));
+
+  const TCliRun list = Run({"list"});
+  EXPECT_EQ(list.ExitStatus, 0);
+  EXPECT_EQ(Lines(list.Out), std::vector<std::string>{"ACUSB\tSIM00007\tCAN-IF"});
+
+  const TCliRun dump = Run({"dump", "SIM00007", "--count", "25", "--timeout", "10"});
+  EXPECT_EQ(dump.ExitStatus, 0) << dump.Err;
+  std::vector<std::string> frames, expected;
+  for (const std::string& line : Lines(dump.Out)) frames.push_back(line.substr(line.rfind(' ') + 1));
+  for (std::size_t i = 0; i < 25; ++i) {
+    const std::string line = CandumpLine(replay[i], 0, 0, "x");
+    expected.push_back(line.substr(line.rfind(' ') + 1));
+  }
+  EXPECT_EQ(frames, expected);
+
+  const TCliRun sent = Run({"send", "SIM00007", "18DAF110#0102"});
+  EXPECT_EQ(sent.ExitStatus, 0) << sent.Err;
 }
 
 }  // namespace
