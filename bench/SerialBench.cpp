@@ -5,11 +5,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 #include "CanPackage/source/ZelCanUsbSerial.h"
 #include "app/ReceivePipeline.h"
 #include "support/PtyAdapter.h"
+#include "support/SimProcess.h"
 
 namespace {
 
@@ -20,28 +23,57 @@ double ProcessCpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// An adapter on a pty with the driver open on it and the reader loop feeding a queue.
-struct TOpenSerialBus {
-  TScopedRuntimeDir runtime;
-  TPtyAdapter adapter{"BENCH001", "CAN-IF"};
+// The driver open on an adapter, with the reader loop feeding a queue.
+struct TSerialReceiver {
   TZelCanUsbSerial driver;
   TZelCanAdapter facade;
   ReceiveQueue queue;
   TBMDThread reader;
 
-  bool Open() {
+  bool Open(const std::string& serial, std::uint16_t bitRate) {
     facade.SetAdapter(&driver);
-    if (facade.OpenDevice(adapter.Serial(), 500, 0) != CanResult::Ok) return false;
+    if (facade.OpenDevice(serial, bitRate, 0) != CanResult::Ok) return false;
     AttachReceiveLoop(reader, facade, queue);
     reader.Start();
     return true;
   }
-  ~TOpenSerialBus() {
+  void StopReading() {
     reader.Stop();
     reader.WaitFor();
+  }
+  // Drains the queue for 200 ms; returns the frames taken.
+  std::int64_t DrainForAWhile() {
+    std::int64_t frames = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (std::chrono::steady_clock::now() < end) {
+      frames += static_cast<std::int64_t>(DrainReceiveQueue(queue, [](const TCanMsgProg& m) { benchmark::DoNotOptimize(m.CanId); }));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return frames;
+  }
+  ~TSerialReceiver() {
+    StopReading();
     facade.CloseDevice();
   }
 };
+
+// A scripted adapter on a pty with the driver open on it.
+struct TOpenSerialBus {
+  TScopedRuntimeDir runtime;
+  TPtyAdapter adapter{"BENCH001", "CAN-IF"};
+  TSerialReceiver receiver;
+
+  bool Open() { return receiver.Open(adapter.Serial(), 500); }
+};
+
+// ferrolux-sim beside this program (installed), else where the build put it.
+std::string SimProgram() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec && std::filesystem::exists(self.parent_path() / "ferrolux-sim")) return (self.parent_path() / "ferrolux-sim").string();
+  if (std::filesystem::exists(FERROLUX_SIM_PATH)) return FERROLUX_SIM_PATH;
+  return {};
+}
 
 }  // namespace
 
@@ -58,21 +90,34 @@ static void BM_SerialFlood(benchmark::State& state) {
     while (flooding.load(std::memory_order_relaxed)) bus.adapter.Send(burst);
   });
   std::int64_t frames = 0;
-  for (auto _ : state) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
-    while (std::chrono::steady_clock::now() < end) {
-      frames += static_cast<std::int64_t>(DrainReceiveQueue(bus.queue, [](const TCanMsgProg& m) { benchmark::DoNotOptimize(m.CanId); }));
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
+  for (auto _ : state) frames += bus.receiver.DrainForAWhile();
   flooding.store(false);
-  bus.reader.Stop();  // stops the driver reading, so the flood's last write can finish
-  bus.reader.WaitFor();
-  bus.driver.Port().PurgeBuffers(FT_PURGE_RX);
+  bus.receiver.StopReading();  // stops the driver reading, so the flood's last write can finish
+  bus.receiver.driver.Port().PurgeBuffers(FT_PURGE_RX);
   flood.join();
   state.SetItemsProcessed(frames);
 }
 BENCHMARK(BM_SerialFlood)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The real virtual adapter flooding the bus at 1 Mbit/s, through the driver into the queue.
+static void BM_SerialFloodSim(benchmark::State& state) {
+  const std::string program = SimProgram();
+  if (program.empty()) {
+    state.SkipWithError("ferrolux-sim not found");
+    return;
+  }
+  TScopedRuntimeDir runtime;
+  TSimProcess sim(program, runtime.Path(), {"--serial", "BENCHSIM", "--flood"});
+  TSerialReceiver receiver;
+  if (!sim.WaitForAnnouncement("BENCHSIM") || !receiver.Open("BENCHSIM", 1000)) {
+    state.SkipWithError("ferrolux-sim did not start");
+    return;
+  }
+  std::int64_t frames = 0;
+  for (auto _ : state) frames += receiver.DrainForAWhile();
+  state.SetItemsProcessed(frames);
+}
+BENCHMARK(BM_SerialFloodSim)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 static void BM_SerialIdleCpu(benchmark::State& state) {
   TOpenSerialBus bus;

@@ -11,6 +11,9 @@
 
 class TZelCanUsb : public TZelCanDriver {
  public:
+  // The library's status for a frame it took for sending.
+  static constexpr std::int32_t kWriteAccepted = 1;
+
   // Create on the user-interface thread: receive events are delivered on the creating thread.
   TZelCanUsb();
   ~TZelCanUsb() override;

@@ -1,6 +1,8 @@
 #include "CanPackage/source/ZelCanUsbSerial.h"
 
 #include <array>
+#include <chrono>
+#include <utility>
 
 #include "CanPackage/source/AsciiProtocol.h"
 #include "platform/TickCount.h"
@@ -30,40 +32,68 @@ void TZelCanUsbSerial::FillLocked() {
   if (n > 0) FLines.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)), GetTickCount());
 }
 
+namespace {
+bool IsFrameUnit(const TSerialLineAssembler::TUnit& unit) {
+  return !unit.Refused && AsciiProtocol::DecodeFrameLine(unit.Text).has_value();
+}
+}  // namespace
+
 std::optional<TZelCanUsbSerial::TUnit> TZelCanUsbSerial::TakeLocked(bool receivePath) {
-  if (receivePath && !FPendingFrames.empty()) {
+  if (!receivePath) return TakeForExchangeLocked();
+  if (!FPendingFrames.empty()) {
     TUnit unit{std::move(FPendingFrames.front()), false};
     FPendingFrames.pop_front();
     return unit;
   }
+  std::optional<TUnit> unit = FLines.Take();
+  if (unit && FExchangeWaiting && !FReply && !IsFrameUnit(*unit)) {
+    // The reply of the exchange that waits on the other thread: it is that exchange's line.
+    FReply = std::move(unit);
+    FInputTaken.notify_all();
+    return FLines.Take();
+  }
+  return unit;
+}
+
+std::optional<TZelCanUsbSerial::TUnit> TZelCanUsbSerial::TakeForExchangeLocked() {
+  if (FReply) return std::exchange(FReply, std::nullopt);
   while (std::optional<TUnit> unit = FLines.Take()) {
-    // A command exchange keeps frame lines for the receive path, in arrival order.
-    if (receivePath || unit->Refused || !AsciiProtocol::DecodeFrameLine(unit->Text)) return unit;
+    // Frame lines are kept for the receive path, in arrival order.
+    if (!IsFrameUnit(*unit)) return unit;
     FPendingFrames.push_back(std::move(unit->Text));
   }
   return std::nullopt;
 }
 
+void TZelCanUsbSerial::WaitForPortUnlocked(std::unique_lock<std::mutex>& lock, std::uint32_t timeoutMs) {
+  FWatchingPort = true;
+  lock.unlock();
+  const bool alive = FPort.WaitForInput(timeoutMs);
+  lock.lock();
+  FWatchingPort = false;
+  if (!alive) FPortFailed.store(true, std::memory_order_release);
+  FInputTaken.notify_all();  // whoever waits may now read the port itself
+}
+
 std::optional<TZelCanUsbSerial::TUnit> TZelCanUsbSerial::ReadUnit(std::uint32_t start, bool receivePath) {
   if (!FPort.Connected()) return std::nullopt;
+  std::unique_lock lock(FLock);
   for (;;) {
-    {
-      std::lock_guard lock(FLock);
+    if (auto unit = TakeLocked(receivePath)) return unit;
+    if (!FPortFailed.load(std::memory_order_acquire) && !FWatchingPort) {
+      FillLocked();
       if (auto unit = TakeLocked(receivePath)) return unit;
-      if (!FPortFailed.load(std::memory_order_acquire)) {
-        FillLocked();
-        if (auto unit = TakeLocked(receivePath)) return unit;
-      }
     }
     if (FPortFailed.load(std::memory_order_acquire)) return std::nullopt;
     const std::uint32_t elapsed = GetTickCount() - start;  // unsigned: wraps correctly
     if (elapsed >= kReplyTimeoutMs) {
       // A line whose CR did not come within the window is lost.
-      std::lock_guard lock(FLock);
       FLines.DropStalePartial(GetTickCount(), start, kReplyTimeoutMs);
       return std::nullopt;
     }
-    if (!FPort.WaitForInput(kReplyTimeoutMs - elapsed)) FPortFailed.store(true, std::memory_order_release);
+    const std::uint32_t left = kReplyTimeoutMs - elapsed;
+    if (FWatchingPort) FInputTaken.wait_for(lock, std::chrono::milliseconds(left));
+    else WaitForPortUnlocked(lock, left);
   }
 }
 
@@ -76,6 +106,7 @@ void TZelCanUsbSerial::PurgeInput() {
   FPort.PurgeBuffers(FT_PURGE_RX);
   FLines.Clear();
   FPendingFrames.clear();
+  FReply.reset();
 }
 
 void TZelCanUsbSerial::PurgeBoth() {
@@ -96,16 +127,19 @@ bool TZelCanUsbSerial::ExchangeCommand(std::string_view text, std::string& reply
   {
     // Whatever came before the command is not its reply: frames are kept, the rest dropped.
     std::lock_guard lock(FLock);
-    while (TakeLocked(false)) {
+    while (TakeForExchangeLocked()) {
     }
+    FExchangeWaiting = true;
   }
   const std::int32_t length = static_cast<std::int32_t>(text.size());
-  if (FPort.Write(text.data(), length) != length) {
-    NotePortState();
-    return false;
+  std::optional<TUnit> unit;
+  if (FPort.Write(text.data(), length) == length) unit = ReadUnit(GetTickCount(), false);
+  else NotePortState();
+  {
+    std::lock_guard lock(FLock);
+    FExchangeWaiting = false;
+    FReply.reset();  // a reply that came too late belongs to no one
   }
-  const std::uint32_t start = GetTickCount();
-  std::optional<TUnit> unit = ReadUnit(start, false);
   if (!unit || unit->Refused) return false;
   reply = std::move(unit->Text);
   return true;

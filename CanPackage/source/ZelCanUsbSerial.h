@@ -4,12 +4,15 @@
 //
 // Two threads use one input stream: ReadData on the reader thread, the command exchanges of
 // OpenDevice/WriteData/CloseDevice on the user-interface thread. The byte buffer and the port
-// reads are shared under a lock taken for one read step at a time; both sides sleep in the
-// kernel (never holding the lock) while they wait for input. A frame line that a command
-// exchange reads is kept for the next ReadData; a reply line that ReadData reads is dropped.
+// reads are shared under one lock; one thread at a time sleeps in the kernel for input (never
+// holding the lock) while the other waits on a condition variable for what it brings in.
+// Lines are routed by kind: a frame line that a command exchange reads is kept for the next
+// ReadData, in order; a reply line that ReadData reads while an exchange waits is handed to
+// that exchange, otherwise dropped.
 
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -55,15 +58,22 @@ class TZelCanUsbSerial : public TZelCanDriver {
   // takes the frame lines kept by earlier exchanges.
   std::optional<TUnit> ReadUnit(std::uint32_t start, bool receivePath);
   std::optional<TUnit> TakeLocked(bool receivePath);
+  std::optional<TUnit> TakeForExchangeLocked();
+  // Sleeps in the kernel for input without the lock, as the one thread watching the port.
+  void WaitForPortUnlocked(std::unique_lock<std::mutex>& lock, std::uint32_t timeoutMs);
   void FillLocked();
   void PurgeInput();
   void PurgeBoth();
   void NotePortState();
 
   TFTDI_D2XX FPort;
-  std::mutex FLock;  // guards FLines, FPendingFrames and the port reads
+  std::mutex FLock;  // guards the members up to FReply and the port reads
+  std::condition_variable FInputTaken;  // new units came in, or the port watch is free
   TSerialLineAssembler FLines;
   std::deque<std::string> FPendingFrames;
+  bool FWatchingPort = false;
+  bool FExchangeWaiting = false;
+  std::optional<TUnit> FReply;  // a reply line the receive path took for the waiting exchange
   std::atomic<bool> FPortFailed{false};
   int FOpenState = 0;
   QString FVersion;

@@ -101,9 +101,9 @@ struct ConnectFixture : MainWindowFixture {
     return text;
   }
 
-  std::unique_ptr<SimProcess> StartSim(std::vector<std::string> args = {}) {
+  std::unique_ptr<TSimProcess> StartSim(std::vector<std::string> args = {}) {
     args.insert(args.begin(), {"--serial", kSimSerial});
-    auto sim = std::make_unique<SimProcess>(FERROLUX_SIM_PATH, runtime.Path(), args);
+    auto sim = std::make_unique<TSimProcess>(FERROLUX_SIM_PATH, runtime.Path(), args);
     EXPECT_TRUE(sim->Started());
     const fs::path announced = fs::path(VirtualDeviceDirectory()) / (std::string(kSimSerial) + ".dev");
     EXPECT_TRUE(WaitPlain([&] { return fs::exists(announced); }, 10s)) << "the simulator did not announce itself";

@@ -4,8 +4,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,12 +26,6 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr const char* kSerial = "E2E00001";
-
-bool WaitFor(const fs::path& path, bool present) {
-  for (auto end = Clock::now() + 10s; Clock::now() < end; std::this_thread::sleep_for(20ms))
-    if (fs::exists(path) == present) return true;
-  return false;
-}
 
 int OpenRaw(const std::string& tty) {
   const int fd = ::open(tty.c_str(), O_RDWR | O_NOCTTY);
@@ -124,9 +116,9 @@ class SimEndToEnd : public ::testing::Test {
 }  // namespace
 
 TEST_F(SimEndToEnd, AnnouncedAdapterAnswersReportsFiltersAndWithdraws) {
-  SimProcess sim(FERROLUX_SIM_PATH, runtime, {"--serial", kSerial, "--description", "CAN-IF"});
+  TSimProcess sim(FERROLUX_SIM_PATH, runtime, {"--serial", kSerial, "--description", "CAN-IF"});
   ASSERT_TRUE(sim.Started());
-  ASSERT_TRUE(WaitFor(announcement, true)) << "no announcement";
+  ASSERT_TRUE(sim.WaitForAnnouncement(kSerial)) << "no announcement";
   const auto devices = ListVirtualDevices();
   ASSERT_EQ(devices.size(), 1u);
   EXPECT_EQ(devices[0].Serial, kSerial);
@@ -191,9 +183,9 @@ TEST_F(SimEndToEnd, AnnouncedAdapterAnswersReportsFiltersAndWithdraws) {
 }
 
 TEST_F(SimEndToEnd, InterruptWithdrawsTheAnnouncementToo) {
-  SimProcess sim(FERROLUX_SIM_PATH, runtime, {"--serial", kSerial, "--flood"});
+  TSimProcess sim(FERROLUX_SIM_PATH, runtime, {"--serial", kSerial, "--flood"});
   ASSERT_TRUE(sim.Started());
-  ASSERT_TRUE(WaitFor(announcement, true));
+  ASSERT_TRUE(sim.WaitForAnnouncement(kSerial));
   const int fd = OpenRaw(ListVirtualDevices().at(0).Tty);
   ASSERT_GE(fd, 0);
   LineReader port(fd);

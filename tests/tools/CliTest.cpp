@@ -7,12 +7,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <thread>
 
 #include "support/PtyAdapter.h"
+#include "support/SimProcess.h"
+#include "tools/cli/CliOptions.h"
 
 using ::testing::Contains;
 using ::testing::HasSubstr;
@@ -27,9 +30,13 @@ struct TCliRun {
 
 class TCliProcess {
  public:
-  TCliProcess(const std::string& dir, const std::vector<std::string>& args) : FOut(dir + "/out.txt"), FErr(dir + "/err.txt") {
+  using TEnvironment = std::vector<std::pair<std::string, std::string>>;
+
+  TCliProcess(const std::string& dir, const std::vector<std::string>& args, const TEnvironment& env = {})
+      : FOut(dir + "/out.txt"), FErr(dir + "/err.txt") {
     FPid = fork();
     if (FPid == 0) {
+      for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
       const int out = open(FOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       const int err = open(FErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       dup2(out, 1);
@@ -81,7 +88,9 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class CliTest : public ::testing::Test {
  protected:
-  TCliRun Run(const std::vector<std::string>& args) { return TCliProcess(runtime.Path(), args).Wait(); }
+  TCliRun Run(const std::vector<std::string>& args, const TCliProcess::TEnvironment& env = {}) {
+    return TCliProcess(runtime.Path(), args, env).Wait();
+  }
   TScopedRuntimeDir runtime;
 };
 
@@ -170,18 +179,95 @@ TEST_F(CliTest, SendExitsZeroOnlyWhenTheAdapterAcknowledges) {
   EXPECT_THAT(adapter.Commands(), Contains("r1230"));
 }
 
-TEST_F(CliTest, RefusedOpenAndVendorLibraryAdaptersExitWithStatusTwo) {
+TEST_F(CliTest, RefusedOpenExitsWithStatusTwo) {
   TPtyAdapter adapter;
   adapter.SetResponder([](const std::string& command) { return command == "Z1" ? std::string("\a") : StandardReply(command); });
   const TCliRun refused = Run({"send", adapter.Serial(), "123#"});
   EXPECT_EQ(refused.ExitStatus, 2);
   EXPECT_THAT(refused.Err, HasSubstr("cannot open adapter PTY00001"));
+}
 
-  TPtyAdapter lawicel("LAW00001", "CANUSB");
-  const TCliRun vendor = Run({"dump", lawicel.Serial(), "--count", "1"});
-  EXPECT_EQ(vendor.ExitStatus, 2);
-  EXPECT_EQ(vendor.Err, "ferrolux-cli: vendor-library adapters are not supported yet\n");
-  EXPECT_TRUE(lawicel.Commands().empty());
+// A "CANUSB" adapter goes to the maker's library, here the stand-in that logs every call.
+class CliVendorTest : public CliTest {
+ protected:
+  TCliProcess::TEnvironment Library(TCliProcess::TEnvironment more = {}) {
+    more.emplace_back("LD_LIBRARY_PATH", FAKE_CANUSB_DIR);
+    more.emplace_back("FAKE_CANUSB_LOG", log);
+    return more;
+  }
+  std::vector<std::string> Calls() {
+    std::ifstream in(log);
+    std::vector<std::string> calls;
+    for (std::string line; std::getline(in, line);)
+      if (line != "Read 7") calls.push_back(line);  // the reader polls as often as it likes
+    std::remove(log.c_str());
+    return calls;
+  }
+  TPtyAdapter lawicel{"LAW00001", "CANUSB"};
+  std::string log = runtime.Path() + "/canusb.log";
+};
+
+TEST_F(CliVendorTest, DumpAndSendReachTheLibrary) {
+  const TCliRun dump = Run({"dump", lawicel.Serial(), "--bitrate", "250", "--code", "12345678", "--mask", "0000FFFF",
+                            "--count", "2"},
+                           Library({{"FAKE_CANUSB_READ_STATUS", "1"}}));
+  EXPECT_EQ(dump.ExitStatus, 0) << dump.Err;
+  const std::vector<std::string> lines = Lines(dump.Out);
+  ASSERT_EQ(lines.size(), 2u) << dump.Out;
+  for (const std::string& line : lines)
+    EXPECT_TRUE(std::regex_match(line, std::regex(R"(\(\d+\.\d{6}\) LAW00001 18DAF110#010203)"))) << line;
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"load", "Open LAW00001 250 78563412 FFFF0000 1", "Flush 7 0", "Close 7",
+                                               "unload"}));
+
+  const TCliRun sent = Run({"send", lawicel.Serial(), "123#1122", "--btr", "031C"}, Library());
+  EXPECT_EQ(sent.ExitStatus, 0) << sent.Err;
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"load", "Open LAW00001 3:28 00000000 FFFFFFFF 1",
+                                               "Write 7 00000123 0 00 2 1122000000000000", "Flush 7 0", "Close 7",
+                                               "unload"}));
+
+  const TCliRun refused = Run({"send", lawicel.Serial(), "18DAF110#R"}, Library({{"FAKE_CANUSB_WRITE_STATUS", "-3"}}));
+  EXPECT_EQ(refused.ExitStatus, 1);
+  EXPECT_TRUE(lawicel.Commands().empty()) << "nothing went to the serial line";
+}
+
+TEST_F(CliVendorTest, MissingLibraryIsOneMessageLineAndStatusTwo) {
+  const TCliRun run = Run({"dump", lawicel.Serial(), "--count", "1"}, {{"LD_LIBRARY_PATH", runtime.Path()}});
+  EXPECT_EQ(run.ExitStatus, 2);
+  EXPECT_EQ(Lines(run.Err), (std::vector<std::string>{
+                                "LIBCANUSBDRV.SO not found or not loaded. Please install the \"CANUSB DLL driver\" from "
+                                "the adapter maker's web site, to use this software.",
+                                "ferrolux-cli: cannot open adapter LAW00001"}));
+  EXPECT_TRUE(run.Out.empty());
+
+  const TCliRun opened = Run({"dump", lawicel.Serial(), "--count", "1"}, Library({{"FAKE_CANUSB_OPEN_HANDLE", "0"}}));
+  EXPECT_EQ(opened.ExitStatus, 2);
+  EXPECT_EQ(Lines(opened.Err), (std::vector<std::string>{"ferrolux-cli: cannot open adapter LAW00001"}));
+}
+
+// The cli against the real virtual adapter replaying a log.
+TEST_F(CliTest, ListDumpAndSendWithTheSimulator) {
+  const std::vector<TCanMsgProg> replay = ReplayFrames(60, {0x0A5, 0x18DAF110, 0x7FF});
+  const std::string log = runtime.Path() + "/replay.log";
+  WriteCandumpLog(log, replay, 2000);
+  TSimProcess sim(FERROLUX_SIM_PATH, runtime.Path(), {"--serial", "SIM00007", "--replay", log});
+  ASSERT_TRUE(sim.WaitForAnnouncement("SIM00007"));
+
+  const TCliRun list = Run({"list"});
+  EXPECT_EQ(list.ExitStatus, 0);
+  EXPECT_EQ(Lines(list.Out), std::vector<std::string>{"ACUSB\tSIM00007\tCAN-IF"});
+
+  const TCliRun dump = Run({"dump", "SIM00007", "--count", "25", "--timeout", "10"});
+  EXPECT_EQ(dump.ExitStatus, 0) << dump.Err;
+  std::vector<std::string> frames, expected;
+  for (const std::string& line : Lines(dump.Out)) frames.push_back(line.substr(line.rfind(' ') + 1));
+  for (std::size_t i = 0; i < 25; ++i) {
+    const std::string line = CandumpLine(replay[i], 0, 0, "x");
+    expected.push_back(line.substr(line.rfind(' ') + 1));
+  }
+  EXPECT_EQ(frames, expected);
+
+  const TCliRun sent = Run({"send", "SIM00007", "18DAF110#0102"});
+  EXPECT_EQ(sent.ExitStatus, 0) << sent.Err;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "CanPackage/source/AdapterKinds.h"
 #include "CanPackage/source/ZelCanAdapter.h"
+#include "CanPackage/source/ZelCanUsb.h"
 #include "CanPackage/source/ZelCanUsbSerial.h"
 #include "app/ReceivePipeline.h"
 #include "tools/cli/CliOptions.h"
@@ -33,10 +34,16 @@ TAdapterDeviceList ListAdapters() {
   return devices;
 }
 
-// The one place that picks the driver for an adapter kind.
-std::unique_ptr<TZelCanDriver> CreateDriver(const QString& kind) {
-  if (kind == AdapterKind::AcUsb || kind == AdapterKind::MhsUsb) return std::make_unique<TZelCanUsbSerial>();
-  if (kind == AdapterKind::LawicelUsb) throw TCliFailure{"vendor-library adapters are not supported yet"};
+// The driver for an adapter kind, as the connect menu picks it, and the write result that
+// means the frame was taken: the serial driver reports 0, the maker's library its own status.
+struct TDriverChoice {
+  std::unique_ptr<TZelCanDriver> Driver;
+  std::int32_t WriteAccepted = 0;
+};
+
+TDriverChoice CreateDriver(const QString& kind) {
+  if (kind == AdapterKind::AcUsb || kind == AdapterKind::MhsUsb) return {std::make_unique<TZelCanUsbSerial>(), 0};
+  if (kind == AdapterKind::LawicelUsb) return {std::make_unique<TZelCanUsb>(), TZelCanUsb::kWriteAccepted};
   throw TCliFailure{"adapter kind " + kind.toStdString() + " is not supported"};
 }
 
@@ -53,7 +60,7 @@ class TOpenAdapter {
       }
     if (kind.isEmpty()) throw TCliFailure{"no adapter with serial number " + options.Serial};
     FDriver = CreateDriver(kind);
-    FFacade.SetAdapter(FDriver.get());
+    FFacade.SetAdapter(FDriver.Driver.get());
     FFacade.SetFilter({{options.Code, options.Mask}});
     if (FFacade.OpenDevice(options.Serial, options.BitRate, options.Btr) != CanResult::Ok)
       throw TCliFailure{"cannot open adapter " + options.Serial};
@@ -63,9 +70,10 @@ class TOpenAdapter {
   TOpenAdapter& operator=(const TOpenAdapter&) = delete;
 
   TZelCanAdapter& Facade() { return FFacade; }
+  [[nodiscard]] bool Send(const TCanMsgProg& frame) { return FFacade.WriteData(frame) == FDriver.WriteAccepted; }
 
  private:
-  std::unique_ptr<TZelCanDriver> FDriver;
+  TDriverChoice FDriver;
   TZelCanAdapter FFacade;
 };
 
@@ -113,7 +121,7 @@ int RunDump(const TCliOptions& options) {
 
 int RunSend(const TCliOptions& options) {
   TOpenAdapter adapter(options);
-  if (adapter.Facade().WriteData(options.Frame) == 0) return kExitOk;
+  if (adapter.Send(options.Frame)) return kExitOk;
   PrintError("the adapter did not acknowledge the frame");
   return kExitNotAcknowledged;
 }
