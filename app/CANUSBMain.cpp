@@ -236,6 +236,8 @@ void TfCANUSBMain::FormCreate() {
   FReceiveQueue = std::make_unique<ReceiveQueue>();
   BuildConnection();
   ShowWarningOnStart();
+  // The catalog window has nothing to show without its catalog file.
+  if (!QFileInfo::exists(DataFolderPath(DataFolder::Catalog))) TracePage->actionBMW->setVisible(false);
 }
 
 void TfCANUSBMain::ShowWarningOnStart() {

@@ -145,6 +145,19 @@ TEST_F(MainWindowFixture, DisplaySettingsAreAppliedAtStart) {
   EXPECT_FALSE(w.actionShowIdDetailsWindow->isChecked());
 }
 
+TEST_F(MainWindowFixture, CatalogButtonOnlyWhenTheCatalogFileExists) {
+  const QString catalog = DataFolderPath(DataFolder::Catalog);
+  QFile::remove(catalog);
+  EXPECT_FALSE(Open().TracePage->actionBMW->isVisible());
+  Quit();
+  ASSERT_TRUE(ForceDataFolder());
+  QFile file(catalog);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  EXPECT_TRUE(Open().TracePage->actionBMW->isVisible());
+  QFile::remove(catalog);
+}
+
 TEST_F(MainWindowFixture, CaptionShowsTheProjectFileWithoutFolderAndExtension) {
   TfCANUSBMain& w = Open();
   w.ChangeProjectName(QStringLiteral("/home/x/projects/Test.fxproj"));
