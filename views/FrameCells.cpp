@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "filters/IdFilterList.h"
 #include "model/CanText.h"
 
 QString FrameCellText(const TCanMsgProg& msg, int column, bool show8ByteMsg) {
@@ -40,4 +41,14 @@ const QImage& FrameRowImage(bool received) {
   static const QImage kReceived = DrawArrow(true);
   static const QImage kSent = DrawArrow(false);
   return received ? kReceived : kSent;
+}
+
+QVariant FrameRowImageCell(bool received, int column) {
+  if (column != 0) return {};
+  return FrameRowImage(received);
+}
+
+QVariant FrameRowColor(const TIdFilterList& filter, std::int64_t canId, bool colorFilterOn) {
+  const QColor color = filter.ViewColor(canId, colorFilterOn);
+  return color.isValid() ? QVariant(color) : QVariant();
 }

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QVariant>
 #include <functional>
 
 #include "model/CanMsgProg.h"
@@ -15,6 +16,12 @@ enum TFrameColumn { fcCanId = 0, fcExt = 1, fcRtr = 2, fcDlc = 3, fcMsg = 4, fcA
 
 // Image 0 for rows of received frames, image 1 for rows of frames this program sent.
 [[nodiscard]] const QImage& FrameRowImage(bool received);
+// The row image as a cell value: shown in the first column only.
+[[nodiscard]] QVariant FrameRowImageCell(bool received, int column);
+
+class TIdFilterList;
+// The identifier's colour from the software filter as a cell value; none when it has none.
+[[nodiscard]] QVariant FrameRowColor(const TIdFilterList& filter, std::int64_t canId, bool colorFilterOn);
 
 // Reads the "show all eight bytes" setting at every paint; off when nothing is wired.
 using TShow8ByteMsg = std::function<bool()>;

@@ -106,11 +106,9 @@ QString TMonitorList::CellText(std::size_t row, int column) const {
 }
 
 QVariant TMonitorList::CellColor(std::size_t row, int /*column*/) const {
-  const QColor color = FFilter.ViewColor(FRows.Record(row).Msg.CanId, FColorFilter);
-  return color.isValid() ? QVariant(color) : QVariant();
+  return FrameRowColor(FFilter, FRows.Record(row).Msg.CanId, FColorFilter);
 }
 
 QVariant TMonitorList::CellImage(std::size_t row, int column) const {
-  if (column != 0) return {};
-  return FrameRowImage(FRows.Record(row).Received);
+  return FrameRowImageCell(FRows.Record(row).Received, column);
 }
