@@ -12,7 +12,7 @@
 #include "app/CANUSBMain.h"
 #include "app/UserAction.h"
 #include "storage/MyRegValues.h"
-#include "views/ListView.h"
+#include "lists/ListView.h"
 #include "views/TracePage.h"
 
 void TfCANUSBMain::BuildConnection() {

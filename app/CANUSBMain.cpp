@@ -26,7 +26,7 @@
 #include "storage/DataFolder.h"
 #include "storage/MyRegValues.h"
 #include "storage/ProjectDocument.h"
-#include "views/ListView.h"
+#include "lists/ListView.h"
 #include "views/MonitorPage.h"
 #include "views/TracePage.h"
 

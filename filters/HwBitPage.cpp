@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "views/ListView.h"
+#include "lists/ListView.h"
 
 namespace {
 constexpr int kCellWidth = 24;

@@ -11,7 +11,7 @@
 #include "filters/HwFilterMath.h"
 #include "model/ShortText.h"
 #include "storage/ProjectList.h"
-#include "views/rows/RowListOf.h"
+#include "lists/RowListOf.h"
 
 struct THwFilterData {
   std::uint8_t Active = 0;  // the check state last asked for; nothing reads it

@@ -8,7 +8,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "views/ListView.h"
+#include "lists/ListView.h"
 
 namespace {
 constexpr THwBitCaption kStandardCaptions[] = {

@@ -10,8 +10,8 @@
 #include "model/CanMsgProg.h"
 #include "model/ShortText.h"
 #include "storage/ProjectList.h"
-#include "views/rows/CanIdIndex.h"
-#include "views/rows/RowListOf.h"
+#include "lists/CanIdIndex.h"
+#include "lists/RowListOf.h"
 
 struct TIdFilterData {
   std::int64_t CanId = 0;

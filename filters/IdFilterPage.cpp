@@ -6,7 +6,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "views/ListView.h"
+#include "lists/ListView.h"
 
 QValidator::State THexValidator::validate(QString& input, int& /*pos*/) const {
   for (QChar c : input)

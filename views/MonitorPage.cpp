@@ -6,7 +6,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "views/ListView.h"
+#include "lists/ListView.h"
 
 TMonitorPage::TMonitorPage(TMonitorList& monitor, TCanIdDetails& details, QWidget* parent)
     : QWidget(parent), FMonitor(monitor), FDetails(details) {

@@ -8,7 +8,7 @@
 #include <QWidget>
 
 #include "views/CanIdDetails.h"
-#include "views/ListView.h"
+#include "lists/ListView.h"
 
 class QLabel;
 

@@ -5,7 +5,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "views/ListView.h"
+#include "lists/ListView.h"
 
 TTracePage::TTracePage(TTraceList& trace, QWidget* parent) : QWidget(parent), FTrace(trace) {
   setObjectName(QStringLiteral("tsTrace"));

@@ -3,7 +3,7 @@
 
 #include "HwFilterFixture.h"
 #include "filters/HwFilterPage.h"
-#include "views/ListView.h"
+#include "lists/ListView.h"
 
 namespace {
 class HwFilterPageTest : public HwFilterFixture {

@@ -4,7 +4,7 @@
 
 #include "TrafficFixture.h"
 #include "model/ShortText.h"
-#include "views/rows/RowStore.h"
+#include "lists/RowStore.h"
 
 namespace {
 struct TRec {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "views/rows/RowModel.h"
-#include "views/rows/RowStore.h"
+#include "lists/RowModel.h"
+#include "lists/RowStore.h"
 
 template <typename TRecord>
 class TRowListOf : public TRowListBase {

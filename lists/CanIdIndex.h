@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "views/rows/RowStore.h"
+#include "lists/RowStore.h"
 
 class TCanIdIndex {
  public:

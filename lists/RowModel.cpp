@@ -1,4 +1,4 @@
-#include "views/rows/RowModel.h"
+#include "lists/RowModel.h"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 #include <initializer_list>
 
 #include "platform/UserMessage.h"
-#include "views/rows/RowModel.h"
+#include "lists/RowModel.h"
 
 class TGridDelegate : public QStyledItemDelegate {
  public:

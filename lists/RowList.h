@@ -6,7 +6,7 @@
 #include <QVariant>
 #include <cstddef>
 
-#include "views/rows/RowStore.h"
+#include "lists/RowStore.h"
 
 class TRowModel;
 
@@ -28,6 +28,9 @@ class TRowListBase {
   [[nodiscard]] virtual QVariant CellValue(std::size_t /*row*/, int /*column*/) const { return {}; }
   // The user clicked the row's check box.
   virtual void SetRowChecked(std::size_t /*row*/, bool /*checked*/) {}
+
+  // The row's main-column text as the list files carry it (their caption chunk); empty for none.
+  [[nodiscard]] virtual QString FileCaption(std::size_t /*row*/) const { return {}; }
 
   // Byte image of one record, as the list files store it.
   [[nodiscard]] virtual std::size_t RecordSize() const = 0;

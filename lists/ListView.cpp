@@ -1,4 +1,4 @@
-#include "views/ListView.h"
+#include "lists/ListView.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "views/rows/RowList.h"
+#include "lists/RowList.h"
 
 class TRowModel : public QAbstractTableModel {
   Q_OBJECT
