@@ -11,6 +11,7 @@ inline const QString LawicelUsb = QStringLiteral("LAWICELUSB");
 inline const QString AcUsb = QStringLiteral("ACUSB");
 inline const QString MhsUsb = QStringLiteral("MHSUSB");
 inline const QString ZelHid = QStringLiteral("ZELHID");
+inline const QString SocketCan = QStringLiteral("SOCKETCAN");  // SerialNr: the interface name
 }  // namespace AdapterKind
 
 class TZelCanAdapterDevice {

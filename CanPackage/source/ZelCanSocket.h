@@ -1,0 +1,69 @@
+#pragma once
+// Driver of any SocketCAN network interface (can0, vcan0, slcan0, ...). DeviceName is the
+// interface name. A raw CAN socket bound to it carries struct can_frame datagrams; the kernel
+// stamps each one (SO_TIMESTAMP) and that stamp becomes the frame's millisecond Time.
+//
+// The checked acceptance filters are applied here, each with the same dual-filter rule the
+// adapters' controllers use, so a filter set passes the same frames on every adapter kind; a
+// frame passes when any filter accepts it. Error frames never reach the views: they are
+// counted and turned into the device-status bits.
+//
+// ReadData waits in poll() for at most kReadTimeoutMs. An interface that goes away (unplugged
+// adapter, removed module) is reported like a serial port that failed: ReadData returns
+// "nothing read" at once from then on and GetDeviceStatus carries kStatusInterfaceFailed.
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "CanPackage/source/ZelCanDriver.h"
+#include "platform/CanLinks.h"
+#include "platform/CanSockets.h"
+
+class TZelCanSocket : public TZelCanDriver {
+ public:
+  static constexpr int kReadTimeoutMs = 100;
+  static constexpr int kReadBatch = 64;  // frames taken per ReadData at most
+  static constexpr std::int32_t kMaxFilters = 16;
+  static constexpr std::int32_t kStatusInterfaceFailed = 0x80;
+
+  explicit TZelCanSocket(TCanSocketApi& sockets = KernelCanSockets(), TCanLinkApi& links = NetlinkCanLinks());
+  ~TZelCanSocket() override;
+
+  void GetAvailableDevices(QStringList& list) override;
+  std::int32_t OpenDevice(const std::string& DeviceName, std::uint16_t BitRate, std::int32_t BTR) override;
+  std::int32_t CloseDevice() override;
+  void GetDeviceDriverVersion(QStringList& list) override;
+  void GetDeviceVersion(QStringList& list) override;
+  QString GetDeviceVersionString() override;
+  std::int32_t ReadData(PCanMsgProgs& msgs) override;
+  std::int32_t WriteData(TCanMsgProg msg) override;
+  // Status bits gathered from error frames since the previous query, and the failed bit.
+  std::int32_t GetDeviceStatus() override;
+  std::int32_t GetFilterCount() override { return kMaxFilters; }
+  void SetCanFilter(const TCanFilters& filters) override;
+
+  // What the status bar shows in place of the configured bit rate: the interface's own.
+  [[nodiscard]] QString LinkText() const { return FLinkText; }
+  [[nodiscard]] std::uint64_t ErrorFrames() const { return FErrorFrames.load(std::memory_order_relaxed); }
+  [[nodiscard]] bool InterfaceFailed() const { return FFailed.load(std::memory_order_acquire); }
+
+ private:
+  enum class TReceive { Frame, ErrorFrame, Rejected, Empty, Failed };
+
+  void PrepareLink(const std::string& name, std::uint32_t bitRate);
+  TReceive ReceiveOne(TCanMsgProg& msg);
+  void NoteErrorFrame(std::uint32_t canId, const std::uint8_t* data);
+  [[nodiscard]] bool Accepted(const TCanMsgProg& msg) const;
+  void CloseSocket();
+
+  TCanSocketApi& FSockets;
+  TCanLinkApi& FLinks;
+  int FSocket = -1;
+  TCanFilters FFilters;  // every checked filter, in list order; empty accepts all
+  QString FLinkText;
+  std::atomic<bool> FFailed{false};
+  std::atomic<std::int32_t> FStatusBits{0};
+  std::atomic<std::uint64_t> FErrorFrames{0};
+};
