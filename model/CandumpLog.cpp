@@ -1,6 +1,7 @@
 #include "model/CandumpLog.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -102,14 +103,65 @@ std::optional<TCandumpFrame> ParseCandumpLine(std::string_view line) {
   return TCandumpFrame{*time, *msg};
 }
 
+std::int32_t CandumpMillisecondsSince(std::int64_t timeUs, std::int64_t originUs) {
+  const std::int64_t us = timeUs - originUs;
+  std::int64_t ms = us / 1000;
+  if (us % 1000 < 0) --ms;  // down, also before the origin, so boundaries stay in place
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
+}
+
+TCandumpReader::TStep TCandumpReader::Next(TCandumpFrame& frame) {
+  while (std::getline(FIn, FLine)) {
+    ++FLineNumber;
+    FBytesRead += FLine.size() + (FIn.eof() ? 0 : 1);
+    if (!FLine.empty() && FLine.back() == '\r') FLine.pop_back();
+    if (FLine.find_first_not_of(" \t") == std::string::npos) continue;
+    std::optional<TCandumpFrame> parsed = ParseCandumpLine(FLine);
+    if (!parsed) return TStep::BadLine;
+    if (!FOriginUs) FOriginUs = parsed->TimeUs;
+    parsed->Msg.Time = CandumpMillisecondsSince(parsed->TimeUs, *FOriginUs);
+    frame = *parsed;
+    return TStep::Frame;
+  }
+  return TStep::End;
+}
+
 TCandumpLog ReadCandumpLog(std::istream& in) {
   TCandumpLog log;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
-    if (auto frame = ParseCandumpLine(line)) log.Frames.push_back(*frame);
+  TCandumpReader reader(in);
+  TCandumpFrame frame;
+  for (;;) {
+    const TCandumpReader::TStep step = reader.Next(frame);
+    if (step == TCandumpReader::TStep::End) break;
+    if (step == TCandumpReader::TStep::Frame) log.Frames.push_back(frame);
     else ++log.SkippedLines;
   }
   return log;
+}
+
+namespace {
+void AppendHex(std::string& out, std::uint32_t value, int digits) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+}
+}  // namespace
+
+std::string FormatCandumpLine(const TCanMsgProg& msg, std::int64_t timeUs, std::string_view interfaceName) {
+  char stamp[48];
+  const auto seconds = static_cast<long long>(timeUs / 1'000'000);
+  const auto micro = static_cast<long long>(timeUs % 1'000'000);
+  std::snprintf(stamp, sizeof stamp, "(%lld.%06lld) ", seconds, micro);
+  std::string line = stamp;
+  line += interfaceName;
+  line += ' ';
+  const auto id = static_cast<std::uint32_t>(msg.CanId) & (msg.Extended ? 0x1FFFFFFFu : 0x7FFu);
+  AppendHex(line, id, msg.Extended ? 8 : 3);
+  line += '#';
+  if (msg.RTR) {
+    line += 'R';
+    if (msg.DLC > 0 && msg.DLC <= 8) line += static_cast<char>('0' + msg.DLC);
+    return line;
+  }
+  for (int i = 0; i < msg.UsedBytes(); ++i) AppendHex(line, msg.Data[static_cast<std::size_t>(i)], 2);
+  return line;
 }

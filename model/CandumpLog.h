@@ -8,11 +8,16 @@
 //
 // Data bytes may be separated by '.' (11.22.33). Anything else — CAN FD "##" lines, error
 // frames (identifier above 0x1FFFFFFF), bad digits, more than 8 bytes — is not a frame.
+//
+// A frame's Time is the program's 32-bit millisecond counter started at the log's first
+// frame: whole milliseconds since then, counted in integers from the six fraction digits,
+// so no frame moves across a millisecond boundary by rounding.
 
 #include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,5 +34,43 @@ struct TCandumpLog {
 };
 
 [[nodiscard]] std::optional<TCandumpFrame> ParseCandumpLine(std::string_view line);
+
+// Whole milliseconds from originUs to timeUs (rounded down), as the free-running counter.
+[[nodiscard]] std::int32_t CandumpMillisecondsSince(std::int64_t timeUs, std::int64_t originUs);
+
+// Reads a log one frame at a time and sets each frame's Time from the first frame on.
+class TCandumpReader {
+ public:
+  enum class TStep { Frame, End, BadLine };
+
+  explicit TCandumpReader(std::istream& in) : FIn(in) {}
+
+  // The next frame; blank lines are passed over. After BadLine the reader may go on.
+  [[nodiscard]] TStep Next(TCandumpFrame& frame);
+  // 1-based number of the line the last step read.
+  [[nodiscard]] std::size_t LineNumber() const { return FLineNumber; }
+  // Bytes of the input taken so far, line ends included.
+  [[nodiscard]] std::uint64_t BytesRead() const { return FBytesRead; }
+
+ private:
+  std::istream& FIn;
+  std::string FLine;
+  std::size_t FLineNumber = 0;
+  std::uint64_t FBytesRead = 0;
+  std::optional<std::int64_t> FOriginUs;
+};
+
 // Reads every line; empty lines are ignored, malformed ones skipped and counted.
 [[nodiscard]] TCandumpLog ReadCandumpLog(std::istream& in);
+
+// Writing the same format.
+inline constexpr std::string_view kCandumpInterface = "can0";
+
+// "(SECONDS.MICROSECONDS) INTERFACE ID#DATA": three identifier digits for standard frames,
+// eight for extended ones, "R" and the length digit for a remote frame with a length.
+[[nodiscard]] std::string FormatCandumpLine(const TCanMsgProg& msg, std::int64_t timeUs,
+                                            std::string_view interfaceName = kCandumpInterface);
+// The log time stamp of a frame's Time: the counter is unsigned and counts milliseconds.
+[[nodiscard]] constexpr std::int64_t CandumpTimeUsOfTime(std::int32_t time) {
+  return static_cast<std::int64_t>(static_cast<std::uint32_t>(time)) * 1000;
+}

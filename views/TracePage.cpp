@@ -36,6 +36,8 @@ void TTracePage::BuildToolBar() {
                                        style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   actionExportTraceData = AddToolAction(bar, QStringLiteral("actionExportTraceData"), {}, QStringLiteral("Export Data"), false,
                                         style()->standardIcon(QStyle::SP_DialogSaveButton));
+  actionImportTraceLog = AddToolAction(bar, QStringLiteral("actionImportTraceLog"), QStringLiteral("Import log"),
+                                       QStringLiteral("Import a candump log as received frames"));
   actionPrintTraceData->setEnabled(false);
   actionExportTraceData->setEnabled(false);
   bar->addSeparator();

@@ -28,6 +28,7 @@ class TTracePage : public QWidget {
   QAction* actionPrintTraceData = nullptr;   // wired by the report
   QAction* actionExportTraceData = nullptr;  // wired by the export
   QAction* actionTraceScroll = nullptr;
+  QAction* actionImportTraceLog = nullptr;    // wired by the window: only while no device is open
   QAction* actionBMW = nullptr;               // wired by the catalog window
   QAction* edSearchTraceRightButton = nullptr;
 

@@ -9,7 +9,9 @@ TTrafficViews::TTrafficViews(TTrafficSeams seams)
       FMonitor(FIdFilter, FSeams.Show8ByteMsg, FSeams.ProjectChanged),
       FDetails(FMonitor) {}
 
-void TTrafficViews::DispatchReceivedMessage(const TCanMsgProg& msg) {
+void TTrafficViews::DispatchReceivedMessage(const TCanMsgProg& msg) { EnterReceivedMessage(msg); }
+
+void TTrafficViews::EnterReceivedMessage(const TCanMsgProg& msg) {
   FIdFilter.EnsureCanIdInFilter(msg);
   FTrace.AddToTrace(msg, true);
   FMonitor.AddToMonitor(msg, true);

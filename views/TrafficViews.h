@@ -28,6 +28,9 @@ class TTrafficViews {
 
   // A received frame: filter row, trace row, monitor row (trigger matching follows here).
   void DispatchReceivedMessage(const TCanMsgProg& msg);
+  // The part of the dispatch that enters a frame into the lists, without answering it: for
+  // frames that come from a log rather than from the bus.
+  void EnterReceivedMessage(const TCanMsgProg& msg);
   // A frame this program has just written to the adapter: filter row, monitor, trace.
   void EnterSentMessage(const TCanMsgProg& msg);
 
