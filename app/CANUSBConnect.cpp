@@ -11,13 +11,14 @@
 
 #include "app/CANUSBMain.h"
 #include "app/UserAction.h"
+#include "platform/CanInterfaces.h"
 #include "storage/MyRegValues.h"
 #include "lists/ListView.h"
 #include "views/TracePage.h"
 
 void TfCANUSBMain::BuildConnection() {
   FConnection = std::make_unique<TConnectionController>(
-      CanAdapter, TConnectDrivers{&CanUsb, &CanUsbSerial, CanUsbHid.get()}, *FReceiveQueue, threadRead);
+      CanAdapter, TConnectDrivers{&CanUsb, &CanUsbSerial, CanUsbHid.get(), &CanSocket}, *FReceiveQueue, threadRead);
   FConnection->GetHardwareFilters = [this] { return FHwFilter.GetHardwareFilters(); };
   FConnection->BitRateSettings = [this] {
     return TBitRateSettings{FSettings->FCanBitRate, static_cast<std::uint8_t>(FSettings->FCanBitRateBTR0),
@@ -49,7 +50,7 @@ void TfCANUSBMain::ConnectPopupMenuPopup() {
   AdapterDeviceList.clear();
   FMenuHidIndex.clear();
   ConnectPopupMenu->clear();
-  for (TConnectMenuItem& item : BuildConnectMenu(ftdiDevices, HidListEntries(HidDeviceList))) {
+  for (TConnectMenuItem& item : BuildConnectMenu(ftdiDevices, HidListEntries(HidDeviceList), ListCanInterfaces())) {
     QAction* action = ConnectPopupMenu->addAction(item.Caption);
     action->setObjectName(item.Name);
     if (!item.Device) continue;  // "EmptyItem": nothing to connect to
@@ -106,6 +107,8 @@ void TfCANUSBMain::UpdateConnectionState(bool connected, const QString& deviceNa
     FStatusPanels[2]->setText(deviceName);
     FStatusPanels[3]->setText(BitRatePanelText(FSettings->FCanBitRate, static_cast<std::uint8_t>(FSettings->FCanBitRateBTR0),
                                                static_cast<std::uint8_t>(FSettings->FCanBitRateBTR1)));
+    ShowSocketCanLink();
+    TracePage->actionImportTraceLog->setEnabled(false);
     return;
   }
   Timer1->stop();
@@ -115,6 +118,7 @@ void TfCANUSBMain::UpdateConnectionState(bool connected, const QString& deviceNa
   TracePage->vstDataTrace()->viewport()->update();
   for (int panel : {0, 2, 3}) FStatusPanels[panel]->clear();
   FStatusPanels[1]->setText(QStringLiteral("Closed"));
+  TracePage->actionImportTraceLog->setEnabled(true);
   FStatusPanels[4]->setText(QStringLiteral("Buff: %1").arg(FReceiveQueue->Count()));
 }
 

@@ -235,6 +235,7 @@ void TfCANUSBMain::FormCreate() {
 
   FReceiveQueue = std::make_unique<ReceiveQueue>();
   BuildConnection();
+  BuildSocketCan();
   ShowWarningOnStart();
   // The catalog window has nothing to show without its catalog file.
   if (!QFileInfo::exists(DataFolderPath(DataFolder::Catalog))) TracePage->actionBMW->setVisible(false);

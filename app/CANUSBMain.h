@@ -14,6 +14,7 @@
 #include "CanPackage/source/ZelCanUsb.h"
 #include "CanPackage/source/ZelCanUsbHid.h"
 #include "CanPackage/source/ZelCanUsbSerial.h"
+#include "CanPackage/source/ZelCanSocket.h"
 #include "app/BMDThread.h"
 #include "app/ConnectMenuModel.h"
 #include "app/ConnectionController.h"
@@ -108,6 +109,12 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] TZelCanUsb& CanUsbDriver() { return CanUsb; }
   [[nodiscard]] TZelCanUsbSerial& SerialDriver() { return CanUsbSerial; }
   [[nodiscard]] TZelCanUsbHid& HidDriver() { return *CanUsbHid; }
+  [[nodiscard]] TZelCanSocket& SocketDriver() { return CanSocket; }
+
+  // SocketCAN interfaces and candump logs (CANUSBMainSocketCan.cpp).
+  void actionImportTraceLogExecute();
+  // Enters a candump log into the trace; false with the reason shown when it stopped early.
+  bool ImportTraceLog(const QString& path);
 
   TfCANUSBOptions* fCANUSBOptions = nullptr;
   TfCANUSBAbout* fCANUSBAbout = nullptr;
@@ -152,6 +159,8 @@ class TfCANUSBMain : public QMainWindow {
   void BuildTimers();
   void BuildTrafficPages();
   void BuildConnection();
+  void BuildSocketCan();
+  void ShowSocketCanLink();
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
   void ShowPlainMessage(const QString& text);
   void FormCreate();
@@ -175,6 +184,7 @@ class TfCANUSBMain : public QMainWindow {
   TZelCanUsb CanUsb;
   TZelCanUsbSerial CanUsbSerial;
   std::unique_ptr<TZelCanUsbHid> CanUsbHid;
+  TZelCanSocket CanSocket;
   TFTDI_D2XX ftdi;
   std::unique_ptr<THidDeviceController> FHidDevCtrl;
   TZelCanAdapter CanAdapter;

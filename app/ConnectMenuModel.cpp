@@ -45,7 +45,7 @@ std::vector<THidListEntry> HidListEntries(const THidDeviceList& list) {
 }
 
 std::vector<TConnectMenuItem> BuildConnectMenu(const std::vector<TFtdiListEntry>& ftdi,
-                                               const std::vector<THidListEntry>& hid) {
+                                               const std::vector<THidListEntry>& hid, const QStringList& canInterfaces) {
   std::vector<TConnectMenuItem> items;
   for (std::size_t i = 0; i < ftdi.size(); ++i)
     for (const QString& kind : FtdiAdapterKinds(ftdi[i].Description))
@@ -56,6 +56,13 @@ std::vector<TConnectMenuItem> BuildConnectMenu(const std::vector<TFtdiListEntry>
     item.Caption = hid[j].Text;
     item.Device = TZelCanAdapterDevice::Create(AdapterKind::ZelHid, QString(), hid[j].SerialNumber);
     item.HidIndex = static_cast<int>(j);
+    items.push_back(std::move(item));
+  }
+  for (qsizetype k = 0; k < canInterfaces.size(); ++k) {
+    TConnectMenuItem item;
+    item.Name = QStringLiteral("ItemSocketCAN") + QString::number(k);
+    item.Caption = QStringLiteral("SocketCAN - ") + canInterfaces[k];
+    item.Device = TZelCanAdapterDevice::Create(AdapterKind::SocketCan, QStringLiteral("SocketCAN"), canInterfaces[k]);
     items.push_back(std::move(item));
   }
   if (items.empty()) {

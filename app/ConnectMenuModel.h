@@ -2,6 +2,7 @@
 // What the connect menu offers and the texts of the connection state, apart from widgets.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -44,10 +45,12 @@ struct TConnectMenuItem {
   int HidIndex = -1;                             // position in the HID list for HID entries
 };
 
-// FTDI entries (three tests per device, in listing order), then HID entries, or the single
-// "EmptyItem" when nothing was found.
+// FTDI entries (three tests per device, in listing order), then HID entries, then one
+// "SocketCAN - <name>" entry per CAN network interface, or the single "EmptyItem" when
+// nothing was found.
 [[nodiscard]] std::vector<TConnectMenuItem> BuildConnectMenu(const std::vector<TFtdiListEntry>& ftdi,
-                                                             const std::vector<THidListEntry>& hid);
+                                                             const std::vector<THidListEntry>& hid,
+                                                             const QStringList& canInterfaces = {});
 
 // Status panel 3 while connected: "%d Kbit/s", or the rate of the register pair.
 [[nodiscard]] QString BitRatePanelText(std::int32_t canBitRate, std::uint8_t btr0, std::uint8_t btr1);

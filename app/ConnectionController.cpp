@@ -17,6 +17,7 @@ TZelCanCustomAdapter* TConnectionController::DriverForKind(const QString& kind) 
   if (kind == AdapterKind::LawicelUsb) return FDrivers.CanUsb;
   if (kind == AdapterKind::ZelHid) return FDrivers.CanUsbHid;
   if (kind == AdapterKind::AcUsb || kind == AdapterKind::MhsUsb) return FDrivers.CanUsbSerial;
+  if (kind == AdapterKind::SocketCan) return FDrivers.CanSocket;
   return nullptr;
 }
 

@@ -23,6 +23,7 @@ struct TConnectDrivers {
   TZelCanCustomAdapter* CanUsb = nullptr;
   TZelCanCustomAdapter* CanUsbSerial = nullptr;
   TZelCanCustomAdapter* CanUsbHid = nullptr;
+  TZelCanCustomAdapter* CanSocket = nullptr;
 };
 
 class TConnectionController {

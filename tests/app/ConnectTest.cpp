@@ -63,10 +63,13 @@ struct ConnectFixture : MainWindowFixture {
     MainWindowFixture::SetUp();
     // No USB adapter of this machine gets into the listing.
     FT_SetSysfsLayout({runtime.Path() + "/sys-empty", "/dev"});
+    // Nor a CAN interface of this machine.
+    qputenv("FERROLUX_SYSFS_NET", QByteArray::fromStdString(runtime.Path() + "/net-empty"));
   }
   void TearDown() override {
     MainWindowFixture::TearDown();
     FT_SetSysfsLayout({});
+    qunsetenv("FERROLUX_SYSFS_NET");
   }
 
   TfCANUSBMain& OpenWindow() {
@@ -456,4 +459,54 @@ TEST_F(ConnectFixture, UnpluggingAHidAdapterLeavesASerialCaptureRunning) {
   const std::size_t before = w.Queue()->Count() + TraceRows();
   ASSERT_TRUE(WaitPlain([&] { return w.Queue()->Count() + TraceRows() > before; })) << "frames keep coming";
   EXPECT_EQ(Choose(w.actionDisconnect), QString());
+}
+
+// --- SocketCAN interfaces and candump logs ---------------------------------------------------
+
+TEST_F(ConnectFixture, CanInterfacesFollowTheAdaptersInTheMenu) {
+  const fs::path net = fs::path(runtime.Path()) / "net";
+  for (const char* name : {"fxcan1", "fxcan0", "fxeth0"}) {
+    fs::create_directories(net / name);
+    std::ofstream(net / name / "type") << (std::string(name) == "fxeth0" ? "1\n" : "280\n");
+  }
+  qputenv("FERROLUX_SYSFS_NET", QByteArray::fromStdString(net.string()));
+  hidBus->Plug(kQuillane);
+  OpenWindow();
+  PollHid();
+  EXPECT_EQ(MenuItems(), QStringList({"ItemHID0|Quillane (0416/5020)", "ItemSocketCAN0|SocketCAN - fxcan0",
+                                      "ItemSocketCAN1|SocketCAN - fxcan1"}));
+  const TAdapterDeviceList& entries = window->AdapterDevices();
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[2]->Description, AdapterKind::SocketCan);
+  EXPECT_EQ(entries[2]->SerialNr, "fxcan1");
+
+  // No such interface on this machine: the socket driver is chosen and its open fails.
+  EXPECT_EQ(Choose(MenuItem(QStringLiteral("ItemSocketCAN1"))), QStringLiteral("Connect to CAN device is failed"));
+  EXPECT_EQ(window->Adapter().Adapter(), &window->SocketDriver());
+  EXPECT_FALSE(window->Adapter().Connected());
+  EXPECT_EQ(window->Adapter().GetFilterCount(), TZelCanSocket::kMaxFilters);
+}
+
+TEST_F(ConnectFixture, ImportedLogFillsTheListsOnlyWhileNoDeviceIsOpen) {
+  TfCANUSBMain& w = OpenWindow();
+  QAction* import = w.TracePage->actionImportTraceLog;
+  EXPECT_TRUE(import->isEnabled());
+  ASSERT_TRUE(w.ImportTraceLog(QStringLiteral(FERROLUX_SHARED_DATA "/f11-kcan.log")));
+  EXPECT_EQ(TraceRows(), 35767u);
+  EXPECT_EQ(w.Traffic().Monitor().RowCount(), 119u);
+  EXPECT_EQ(w.TracePage->Panel18()->text(), " Messages count: 35767");
+  EXPECT_EQ(w.Traffic().Trace().Row(0).Msg.Time, 0);
+
+  QStringList warnings;
+  SetUserMessageHandler([&](TUserMessageKind, const QString&, const QString& text) { warnings << text; });
+  const std::string bad = WriteLog(std::string(kFourFrames) + "(1700000000.040000) can0 123#1\n");
+  EXPECT_FALSE(w.ImportTraceLog(QString::fromStdString(bad)));
+  SetUserMessageHandler(nullptr);
+  EXPECT_EQ(warnings, QStringList({"Line 5 of the log file is not a CAN frame; the 4 frames before it were imported."}));
+  EXPECT_EQ(TraceRows(), 35771u);
+
+  w.UpdateConnectionState(true, QStringLiteral("can0"));
+  EXPECT_FALSE(import->isEnabled());
+  w.UpdateConnectionState(false, QString());
+  EXPECT_TRUE(import->isEnabled());
 }

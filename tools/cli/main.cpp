@@ -7,9 +7,11 @@
 
 #include "CanPackage/source/AdapterKinds.h"
 #include "CanPackage/source/ZelCanAdapter.h"
+#include "CanPackage/source/ZelCanSocket.h"
 #include "CanPackage/source/ZelCanUsb.h"
 #include "CanPackage/source/ZelCanUsbSerial.h"
 #include "app/ReceivePipeline.h"
+#include "platform/CanInterfaces.h"
 #include "tools/cli/CliOptions.h"
 
 namespace {
@@ -31,6 +33,9 @@ TAdapterDeviceList ListAdapters() {
   TFTDI_D2XX ftdi;  // error reports stay off: an empty list is an answer, not an error
   TAdapterDeviceList devices;
   AddFtdiAdapterDevices(ftdi.ListDevices(), devices);
+  // SocketCAN interfaces after the adapters; their name stands where a serial number does.
+  for (const QString& name : ListCanInterfaces())
+    devices.push_back(TZelCanAdapterDevice::Create(AdapterKind::SocketCan, QStringLiteral("SocketCAN"), name));
   return devices;
 }
 
@@ -44,6 +49,7 @@ struct TDriverChoice {
 TDriverChoice CreateDriver(const QString& kind) {
   if (kind == AdapterKind::AcUsb || kind == AdapterKind::MhsUsb) return {std::make_unique<TZelCanUsbSerial>(), 0};
   if (kind == AdapterKind::LawicelUsb) return {std::make_unique<TZelCanUsb>(), TZelCanUsb::kWriteAccepted};
+  if (kind == AdapterKind::SocketCan) return {std::make_unique<TZelCanSocket>(), 0};
   throw TCliFailure{"adapter kind " + kind.toStdString() + " is not supported"};
 }
 

@@ -1,0 +1,71 @@
+// The main window's SocketCAN and candump-log parts: the interface's own bit rate in the
+// status bar, and the trace's "Import log".
+
+#include <QAction>
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QTimer>
+
+#include "app/CANUSBMain.h"
+#include "app/UserAction.h"
+#include "platform/UserMessage.h"
+#include "storage/DataFolder.h"
+#include "views/TraceCandumpLog.h"
+#include "views/TracePage.h"
+
+namespace {
+// One batch is one drain of the lists: big enough to be quick, small enough to keep the
+// window answering between batches.
+constexpr std::size_t kImportBatch = 20000;
+}  // namespace
+
+void TfCANUSBMain::BuildSocketCan() {
+  connect(TracePage->actionImportTraceLog, &QAction::triggered, this,
+          [this] { GuardUserAction([this] { actionImportTraceLogExecute(); }); });
+}
+
+void TfCANUSBMain::ShowSocketCanLink() {
+  if (CanAdapter.Adapter() == &CanSocket) FStatusPanels[3]->setText(CanSocket.LinkText());
+}
+
+void TfCANUSBMain::actionImportTraceLogExecute() {
+  if (CanAdapter.Connected()) return;
+  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Import log"), DataFolderPath(),
+                                                    QStringLiteral("candump log (*.log);;All files (*)"));
+  if (!path.isEmpty()) ImportTraceLog(path);
+}
+
+bool TfCANUSBMain::ImportTraceLog(const QString& path) {
+  TCandumpImport import(FTraffic, path);
+  QProgressDialog progress(QStringLiteral("Importing %1").arg(path), QStringLiteral("Cancel"), 0, 1000, this);
+  progress.setObjectName(QStringLiteral("dlgImportProgress"));
+  progress.setWindowTitle(QStringLiteral("Import log"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(500);  // only long imports show it
+  progress.setAutoReset(false);
+  progress.setAutoClose(false);
+
+  // Batches run from the event loop, so the dialog paints and its "Cancel" is heard.
+  QEventLoop loop;
+  QTimer batches;
+  batches.setInterval(0);
+  connect(&batches, &QTimer::timeout, &loop, [&] {
+    const bool reading = !progress.wasCanceled() && import.Step(kImportBatch) == TCandumpImport::TState::Reading;
+    progress.setValue(import.Progress());
+    if (!reading) loop.quit();
+  });
+  if (import.State() == TCandumpImport::TState::Reading) {
+    batches.start();
+    loop.exec();
+    batches.stop();
+  }
+  progress.close();
+  TracePage->Panel18()->setText(FTraffic.Trace().MessagesCountText());
+  const QString problem = import.ProblemText();
+  if (problem.isEmpty()) return true;
+  ShowUserMessage(TUserMessageKind::Warning, QStringLiteral("Import log"), problem);
+  return false;
+}
