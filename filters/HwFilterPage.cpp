@@ -1,10 +1,10 @@
 #include "filters/HwFilterPage.h"
+#include "icons/AppIcons.h"
 
 #include <QGridLayout>
 #include <algorithm>
 #include <initializer_list>
 #include <QMenu>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -111,9 +111,9 @@ void THwFilterPage::BuildToolBar() {
                                           QStringLiteral("Clear filter list"));
   bar->addSeparator();
   actionHWFilterOpen = AddToolAction(bar, QStringLiteral("actionHWFilterOpen"), {}, QStringLiteral("Open"), false,
-                                     style()->standardIcon(QStyle::SP_DialogOpenButton));
+                                     ThemedAppIcon("document-open", "project-open"));
   actionHWFilterSpeichern = AddToolAction(bar, QStringLiteral("actionHWFilterSpeichern"), {}, QStringLiteral("Save"), false,
-                                          style()->standardIcon(QStyle::SP_DialogSaveButton));
+                                          ThemedAppIcon("document-save", "project-save"));
   // Hardware filter files are not read or written yet.
   actionHWFilterOpen->setEnabled(false);
   actionHWFilterSpeichern->setEnabled(false);
