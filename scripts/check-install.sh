@@ -68,7 +68,7 @@ check_deb() {
   deb=$(ls "$work"/deb/ferrolux_*.deb)
   local depends
   depends=$(dpkg-deb -f "$deb" Depends)
-  for lib in libqt6widgets6 libhidapi-hidraw0 libinih1 libc6; do
+  for lib in libqt6widgets6 libqt6core6 libhidapi-hidraw0 libc6; do
     grep -q "$lib" <<< "$depends" || fail "package does not depend on $lib: $depends"
   done
   dpkg-deb -c "$deb" > "$work/contents"
