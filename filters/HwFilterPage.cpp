@@ -99,6 +99,8 @@ void THwFilterPage::BuildToolBar() {
   btnAddHWFilter = new QToolButton(bar);
   btnAddHWFilter->setObjectName(QStringLiteral("btnAddHWFilter"));
   btnAddHWFilter->setText(QStringLiteral("Add new filter to list"));
+  btnAddHWFilter->setIcon(AppIcon("add-row"));
+  btnAddHWFilter->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   btnAddHWFilter->setToolTip(QStringLiteral("Add new filter to list"));
   btnAddHWFilter->setAccessibleName(QStringLiteral("Add new filter to list"));
   btnAddHWFilter->setMenu(menu);
@@ -106,9 +108,10 @@ void THwFilterPage::BuildToolBar() {
   bar->addWidget(btnAddHWFilter);
   bar->addSeparator();
   actionRemoveHwFilter = AddToolAction(bar, QStringLiteral("actionRemoveHwFilter"), QStringLiteral("Remove selected filter"),
-                                       QStringLiteral("Remove selected filter"));
+                                       QStringLiteral("Remove selected filter"), false, AppIcon("delete-row"));
   actionClearHwFilterList = AddToolAction(bar, QStringLiteral("actionClearHwFilterList"), QStringLiteral("Clear filter list"),
-                                          QStringLiteral("Clear filter list"));
+                                          QStringLiteral("Clear filter list"), false,
+                                          ThemedAppIcon("edit-clear", "clear"));
   bar->addSeparator();
   actionHWFilterOpen = AddToolAction(bar, QStringLiteral("actionHWFilterOpen"), {}, QStringLiteral("Open"), false,
                                      ThemedAppIcon("document-open", "project-open"));
