@@ -1,4 +1,5 @@
 #include "app/CANUSBMain.h"
+#include "icons/AppIcons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,7 +11,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -83,34 +83,33 @@ QAction* TfCANUSBMain::MakeAction(const char* name, const QString& caption, cons
 }
 
 void TfCANUSBMain::BuildActions() {
-  QStyle* s = style();
   actionProjectNew = MakeAction("actionProjectNew", QStringLiteral("Project new"), {}, &TfCANUSBMain::actionProjectNewExecute);
-  actionProjectNew->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+  actionProjectNew->setIcon(ThemedAppIcon("document-new", "project-new"));
   actionProjectOpen = MakeAction("actionProjectOpen", QStringLiteral("Project open"), {}, nullptr);
-  actionProjectOpen->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
+  actionProjectOpen->setIcon(ThemedAppIcon("document-open", "project-open"));
   actionProjectSave = MakeAction("actionProjectSave", QStringLiteral("Project save"), {}, nullptr);
-  actionProjectSave->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+  actionProjectSave->setIcon(ThemedAppIcon("document-save", "project-save"));
   actionProjectSaveAs = MakeAction("actionProjectSaveAs", QStringLiteral("Project save as ..."), {}, nullptr);
-  actionProjectSaveAs->setIcon(s->standardIcon(QStyle::SP_DriveFDIcon));
+  actionProjectSaveAs->setIcon(ThemedAppIcon("document-save-as", "project-save-as"));
   actionOptions = MakeAction("actionOptions", QStringLiteral("Options"), {}, &TfCANUSBMain::actionOptionsExecute);
-  actionOptions->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
+  actionOptions->setIcon(ThemedAppIcon("preferences-system", "options"));
   actionCloseProgramm = MakeAction("actionCloseProgramm", QStringLiteral("Exit"), QStringLiteral("Exit Programm"), nullptr);
-  actionCloseProgramm->setIcon(s->standardIcon(QStyle::SP_DialogCloseButton));
+  actionCloseProgramm->setIcon(ThemedAppIcon("application-exit", "exit"));
   connect(actionCloseProgramm, &QAction::triggered, this, &QWidget::close);
 
   actionConnect = MakeAction("actionConnect", QStringLiteral("Open"), QStringLiteral("Open CAN Device"), nullptr);
-  actionConnect->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
+  actionConnect->setIcon(AppIcon("connect"));
   connect(actionConnect, &QAction::triggered, this, [this] { GuardUserAction([this] { actionConnectExecute(actionConnect); }); });
   actionDisconnect = MakeAction("actionDisconnect", QStringLiteral("Close"), QStringLiteral("Close CAN Device"), &TfCANUSBMain::actionDisconnectExecute);
-  actionDisconnect->setIcon(s->standardIcon(QStyle::SP_MediaStop));
+  actionDisconnect->setIcon(AppIcon("disconnect"));
   actionDisconnect->setEnabled(false);
   actionPopupConnectMenu = MakeAction("actionPopupConnectMenu", QStringLiteral("Open"), QStringLiteral("Open CAN Device"), nullptr);
-  actionPopupConnectMenu->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
+  actionPopupConnectMenu->setIcon(AppIcon("connect"));
   actionGetCanStatus = MakeAction("actionGetCanStatus", QStringLiteral("Status"), QStringLiteral("CAN device status"),
                                   &TfCANUSBMain::actionGetCanStatusExecute);
-  actionGetCanStatus->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
+  actionGetCanStatus->setIcon(AppIcon("status"));
   actionCalcuator = MakeAction("actionCalcuator", QStringLiteral("Calculator"), QStringLiteral("Calculator"), &TfCANUSBMain::actionCalcuatorExecute);
-  actionCalcuator->setIcon(s->standardIcon(QStyle::SP_ComputerIcon));
+  actionCalcuator->setIcon(ThemedAppIcon("accessories-calculator", "calculator"));
   actionAbout = MakeAction("actionAbout", QStringLiteral("About"), {}, &TfCANUSBMain::actionAboutExecute);
 }
 

@@ -1,10 +1,10 @@
 #include "filters/HwFilterPage.h"
+#include "icons/AppIcons.h"
 
 #include <QGridLayout>
 #include <algorithm>
 #include <initializer_list>
 #include <QMenu>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -99,6 +99,8 @@ void THwFilterPage::BuildToolBar() {
   btnAddHWFilter = new QToolButton(bar);
   btnAddHWFilter->setObjectName(QStringLiteral("btnAddHWFilter"));
   btnAddHWFilter->setText(QStringLiteral("Add new filter to list"));
+  btnAddHWFilter->setIcon(AppIcon("add-row"));
+  btnAddHWFilter->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   btnAddHWFilter->setToolTip(QStringLiteral("Add new filter to list"));
   btnAddHWFilter->setAccessibleName(QStringLiteral("Add new filter to list"));
   btnAddHWFilter->setMenu(menu);
@@ -106,14 +108,15 @@ void THwFilterPage::BuildToolBar() {
   bar->addWidget(btnAddHWFilter);
   bar->addSeparator();
   actionRemoveHwFilter = AddToolAction(bar, QStringLiteral("actionRemoveHwFilter"), QStringLiteral("Remove selected filter"),
-                                       QStringLiteral("Remove selected filter"));
+                                       QStringLiteral("Remove selected filter"), false, AppIcon("delete-row"));
   actionClearHwFilterList = AddToolAction(bar, QStringLiteral("actionClearHwFilterList"), QStringLiteral("Clear filter list"),
-                                          QStringLiteral("Clear filter list"));
+                                          QStringLiteral("Clear filter list"), false,
+                                          ThemedAppIcon("edit-clear", "clear"));
   bar->addSeparator();
   actionHWFilterOpen = AddToolAction(bar, QStringLiteral("actionHWFilterOpen"), {}, QStringLiteral("Open"), false,
-                                     style()->standardIcon(QStyle::SP_DialogOpenButton));
+                                     ThemedAppIcon("document-open", "project-open"));
   actionHWFilterSpeichern = AddToolAction(bar, QStringLiteral("actionHWFilterSpeichern"), {}, QStringLiteral("Save"), false,
-                                          style()->standardIcon(QStyle::SP_DialogSaveButton));
+                                          ThemedAppIcon("document-save", "project-save"));
   // Hardware filter files are not read or written yet.
   actionHWFilterOpen->setEnabled(false);
   actionHWFilterSpeichern->setEnabled(false);

@@ -1,4 +1,5 @@
 #include "filters/IdFilterPage.h"
+#include "icons/AppIcons.h"
 
 #include <QColorDialog>
 #include <QGridLayout>
@@ -34,16 +35,17 @@ void TIdFilterPage::BuildToolBar() {
   auto* bar = new QToolBar(this);
   bar->setObjectName(QStringLiteral("tbIdFilter"));
   actionAddIdToFilterList = AddToolAction(bar, QStringLiteral("actionAddIdToFilterList"), QStringLiteral("Add CAN ID to list"),
-                                          QStringLiteral("Add CAN ID to list"));
+                                          QStringLiteral("Add CAN ID to list"), false, AppIcon("add-row"));
   actionSetCaiIdFilterColor = AddToolAction(bar, QStringLiteral("actionSetCaiIdFilterColor"), QStringLiteral("CAN ID Filter Color"),
-                                            QStringLiteral("CAN ID Filter Color"));
+                                            QStringLiteral("CAN ID Filter Color"), false, AppIcon("color-filter"));
   actionCheckUncheckAll = AddToolAction(bar, QStringLiteral("actionCheckUncheckAll"), QStringLiteral("Check/Uncheck all items"),
-                                        QStringLiteral("Check/Uncheck all items"));
+                                        QStringLiteral("Check/Uncheck all items"), false, AppIcon("check-all"));
   bar->addSeparator();
   actionRemoveSelectedCANID = AddToolAction(bar, QStringLiteral("actionRemoveSelectedCANID"), QStringLiteral("Remove selected CAN ID"),
-                                            QStringLiteral("Remove selected CAN ID"));
+                                            QStringLiteral("Remove selected CAN ID"), false, AppIcon("delete-row"));
   actionClearFilterList = AddToolAction(bar, QStringLiteral("actionClearFilterList"), QStringLiteral("Clear filter list"),
-                                        QStringLiteral("Clear filter list"));
+                                        QStringLiteral("Clear filter list"), false,
+                                        ThemedAppIcon("edit-clear", "clear"));
   static_cast<QVBoxLayout*>(layout())->addWidget(bar);
 }
 

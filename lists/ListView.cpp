@@ -85,7 +85,8 @@ QAction* AddToolAction(QToolBar* bar, const QString& objectName, const QString& 
   if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
     button->setObjectName(QStringLiteral("btn") + objectName.mid(6));
     button->setAccessibleName(hint);
-    button->setToolButtonStyle(caption.isEmpty() && !icon.isNull() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextOnly);
+    if (icon.isNull()) button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    else button->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
   }
   return action;
 }

@@ -8,6 +8,8 @@ packages=(
   libhidapi-dev libinih-dev libnl-route-3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  # packaging: icons rendered from SVG, desktop entry and metainfo checks, .deb dependencies, man
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #include "views/FrameCells.h"
+#include "icons/AppIcons.h"
 
-#include <QPainter>
 
 #include "filters/IdFilterList.h"
 #include "model/CanText.h"
@@ -21,25 +21,10 @@ QString FrameCellText(const TCanMsgProg& msg, int column, bool show8ByteMsg) {
   }
 }
 
-namespace {
-// A small arrow: pointing in (green) for received, pointing out (orange) for sent.
-QImage DrawArrow(bool received) {
-  QImage image(12, 12, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(received ? QColor(0x2E, 0x9E, 0x3E) : QColor(0xE0, 0x80, 0x10));
-  const QPointF in[] = {{1, 2}, {11, 6}, {1, 10}};
-  const QPointF out[] = {{11, 2}, {1, 6}, {11, 10}};
-  painter.drawPolygon(received ? in : out, 3);
-  return image;
-}
-}  // namespace
-
 const QImage& FrameRowImage(bool received) {
-  static const QImage kReceived = DrawArrow(true);
-  static const QImage kSent = DrawArrow(false);
+  // An arrow into the adapter (green) for received frames, out of it (orange) for sent ones.
+  static const QImage kReceived = AppImage("received", 16);
+  static const QImage kSent = AppImage("sent", 16);
   return received ? kReceived : kSent;
 }
 

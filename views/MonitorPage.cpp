@@ -1,8 +1,8 @@
 #include "views/MonitorPage.h"
+#include "icons/AppIcons.h"
 
 #include <QHeaderView>
 #include <QPainter>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -19,16 +19,17 @@ TMonitorPage::TMonitorPage(TMonitorList& monitor, TCanIdDetails& details, QWidge
   auto* bar = new QToolBar(this);
   bar->setObjectName(QStringLiteral("tbMonitor"));
   actionMonitorColor = AddToolAction(bar, QStringLiteral("actionMonitorColor"), QStringLiteral("Color Filter"),
-                                     QStringLiteral("Color On/Off"), true);
+                                     QStringLiteral("Color On/Off"), true, AppIcon("color-filter"));
   actionShowIdDetailsWindow = AddToolAction(bar, QStringLiteral("actionShowIdDetailsWindow"), QStringLiteral("Show CAN ID details"),
-                                            QStringLiteral("Show CAN ID details"), true);
+                                            QStringLiteral("Show CAN ID details"), true, AppIcon("id-details"));
   bar->addSeparator();
-  actionClearLog = AddToolAction(bar, QStringLiteral("actionClearLog"), QStringLiteral("Clear"), QStringLiteral("Clear Log Window"));
+  actionClearLog = AddToolAction(bar, QStringLiteral("actionClearLog"), QStringLiteral("Clear"), QStringLiteral("Clear Log Window"),
+                                 false, ThemedAppIcon("edit-clear", "clear"));
   bar->addSeparator();
   actionPrintMonitorData = AddToolAction(bar, QStringLiteral("actionPrintMonitorData"), {}, QStringLiteral("Print"), false,
-                                         style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+                                         ThemedAppIcon("document-print", "print"));
   actionExportMonitorData = AddToolAction(bar, QStringLiteral("actionExportMonitorData"), {}, QStringLiteral("Export Data"), false,
-                                          style()->standardIcon(QStyle::SP_DialogSaveButton));
+                                          AppIcon("export"));
   actionPrintMonitorData->setEnabled(false);
   actionExportMonitorData->setEnabled(false);
   layout->addWidget(bar);

@@ -1,7 +1,7 @@
 #include "views/TracePage.h"
+#include "icons/AppIcons.h"
 
 #include <QHBoxLayout>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -27,26 +27,29 @@ void TTracePage::BuildToolBar() {
   auto* bar = new QToolBar(this);
   bar->setObjectName(QStringLiteral("tbTrace"));
   actionTraceColor =
-      AddToolAction(bar, QStringLiteral("actionTraceColor"), QStringLiteral("Color Filter"), QStringLiteral("Color On/Off"), true);
+      AddToolAction(bar, QStringLiteral("actionTraceColor"), QStringLiteral("Color Filter"), QStringLiteral("Color On/Off"), true,
+                    AppIcon("color-filter"));
   bar->addSeparator();
   actonClearTraceList =
-      AddToolAction(bar, QStringLiteral("actonClearTraceList"), QStringLiteral("Clear"), QStringLiteral("Clear Log Window"));
+      AddToolAction(bar, QStringLiteral("actonClearTraceList"), QStringLiteral("Clear"), QStringLiteral("Clear Log Window"), false,
+                    ThemedAppIcon("edit-clear", "clear"));
   bar->addSeparator();
   actionPrintTraceData = AddToolAction(bar, QStringLiteral("actionPrintTraceData"), {}, QStringLiteral("Print"), false,
-                                       style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+                                       ThemedAppIcon("document-print", "print"));
   actionExportTraceData = AddToolAction(bar, QStringLiteral("actionExportTraceData"), {}, QStringLiteral("Export Data"), false,
-                                        style()->standardIcon(QStyle::SP_DialogSaveButton));
+                                        AppIcon("export"));
   actionImportTraceLog = AddToolAction(bar, QStringLiteral("actionImportTraceLog"), QStringLiteral("Import log"),
-                                       QStringLiteral("Import a candump log as received frames"));
+                                       QStringLiteral("Import a candump log as received frames"), false,
+                                       ThemedAppIcon("document-import", "project-open"));
   actionPrintTraceData->setEnabled(false);
   actionExportTraceData->setEnabled(false);
   bar->addSeparator();
   actionTraceScroll = AddToolAction(bar, QStringLiteral("actionTraceScroll"), {}, QStringLiteral("Auto scroll"), true,
-                                    style()->standardIcon(QStyle::SP_ArrowDown));
+                                    AppIcon("auto-scroll"));
   bar->widgetForAction(actionTraceScroll)->setObjectName(QStringLiteral("btnionTraceScroll"));
   bar->addSeparator();
   actionBMW = AddToolAction(bar, QStringLiteral("actionBMW"), {}, QStringLiteral("Format Data"), false,
-                            style()->standardIcon(QStyle::SP_FileDialogInfoView));
+                            AppIcon("format-data"));
   bar->widgetForAction(actionBMW)->setObjectName(QStringLiteral("btnionBMW"));
   actionBMW->setEnabled(false);
   static_cast<QVBoxLayout*>(layout())->addWidget(bar);
@@ -76,8 +79,8 @@ void TTracePage::BuildSearchLine() {
   FSearch->setAccessibleName(QStringLiteral("Search"));
   FSearch->setPlaceholderText(QStringLiteral("Search..."));
   FSearch->setMinimumWidth(220);
-  FSearch->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), QLineEdit::LeadingPosition);
-  edSearchTraceRightButton = FSearch->addAction(style()->standardIcon(QStyle::SP_LineEditClearButton), QLineEdit::TrailingPosition);
+  FSearch->addAction(ThemedAppIcon("edit-find", "search"), QLineEdit::LeadingPosition);
+  edSearchTraceRightButton = FSearch->addAction(ThemedAppIcon("edit-clear", "search-clear"), QLineEdit::TrailingPosition);
   edSearchTraceRightButton->setObjectName(QStringLiteral("edSearchTraceRightButton"));
   edSearchTraceRightButton->setToolTip(QStringLiteral("Clear search"));
   row->addWidget(FSearch);

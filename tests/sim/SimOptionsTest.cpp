@@ -24,11 +24,12 @@ TEST(SimOptions, DefaultsAndEveryOption) {
   EXPECT_TRUE(set.Loop && set.Verbose);
   EXPECT_TRUE(std::get<TSimOptions>(Parse({"--flood"})).Flood);
   EXPECT_TRUE(std::get<TSimOptions>(Parse({"--help"})).Help);
-  EXPECT_NE(SimUsage().find("--replay FILE"), std::string::npos);
+  EXPECT_NE(SimUsage().find("--replay <FILE>"), std::string::npos);
+  EXPECT_TRUE(std::get<TSimOptions>(Parse({"--version"})).Version);
 }
 
 TEST(SimOptions, Mistakes) {
   for (const auto& args : std::vector<std::vector<const char*>>{
-           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"}})
+           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"}, {"stray"}})
     EXPECT_TRUE(std::holds_alternative<TSimOptionsError>(Parse(args))) << args.front();
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tools/cli/CliCommands.h"
 #include "tools/cli/CliOptions.h"
 
 namespace {
@@ -32,21 +33,62 @@ TEST(CliFrameText, WritesCandumpLogLines) {
   EXPECT_EQ(CandumpLine(msg, 0, 0, "X"), "(0.000000) X 123#AB");
 }
 
-TEST(CliOptions, DefaultsAndBusOptions) {
-  const char* dump[] = {"dump", "S1", "--btr", "031c", "--code", "12345678", "--mask", "0000ffff", "--count", "5",
-                        "--timeout", "1.5"};
-  const TCliOptions options = ParseCliOptions(12, dump);
+TCliRequest Parse(const QStringList& args) { return ParseCommandLine(CliProgram(), args); }
+
+TEST(CliCommandLine, ReadsAdapterOptionsInAnyOrder) {
+  const TCliRequest dump = Parse({"dump", "--btr", "031c", "S1", "--code", "12345678", "--mask", "0000ffff",
+                                  "--count", "5", "--timeout", "1.5"});
+  ASSERT_NE(dump.Command, nullptr);
+  EXPECT_STREQ(dump.Command->Name, "dump");
+  const TCliOptions options = ReadAdapterOptions(dump.Args);
+  EXPECT_EQ(options.Serial, "S1");
   EXPECT_EQ(options.BitRate, 0);
   EXPECT_EQ(options.Btr, 0x031C);
   EXPECT_EQ(options.Code, 0x12345678u);
   EXPECT_EQ(options.Mask, 0x0000FFFFu);
   EXPECT_EQ(options.Count, 5u);
   EXPECT_DOUBLE_EQ(options.TimeoutSeconds.value(), 1.5);
-  const char* plain[] = {"dump", "S1"};
-  const TCliOptions defaults = ParseCliOptions(2, plain);
+  const TCliOptions defaults = ReadAdapterOptions(Parse({"dump", "S1"}).Args);
   EXPECT_EQ(defaults.BitRate, 500);
   EXPECT_EQ(defaults.Mask, 0xFFFFFFFFu);
   EXPECT_FALSE(defaults.TimeoutSeconds);
+  const TCliRequest send = Parse({"send", "S1", "123#11", "--bitrate", "250"});
+  EXPECT_EQ(send.Args.Arguments, (std::vector<std::string>{"S1", "123#11"}));
+  EXPECT_EQ(ReadAdapterOptions(send.Args).BitRate, 250);
+}
+
+TEST(CliCommandLine, RejectsWhatACommandDoesNotTake) {
+  const std::vector<QStringList> bad = {
+      {}, {"frobnicate"}, {"list", "extra"}, {"dump"}, {"send", "S1"}, {"dump", "S1", "--bitrate"},
+      {"send", "S1", "123#11", "--count", "2"}, {"--bitrate", "500", "dump", "S1"}, {"help", "frobnicate"},
+      {"help", "dump", "send"}, {"--help", "dump"}};
+  for (const QStringList& args : bad) EXPECT_THROW((void)Parse(args), TUsageError) << args.join(' ').toStdString();
+  // Values are checked when the command reads them.
+  for (const QStringList& args : std::vector<QStringList>{{"dump", "S1", "--bitrate", "500", "--btr", "001C"},
+                                                          {"dump", "S1", "--code", "12345678"},
+                                                          {"dump", "S1", "--count", "0"},
+                                                          {"dump", "S1", "--timeout", "soon"},
+                                                          {"dump", "S1", "--btr", "12345"}})
+    EXPECT_THROW((void)ReadAdapterOptions(Parse(args).Args), TUsageError) << args.join(' ').toStdString();
+}
+
+TEST(CliCommandLine, HelpAndVersionAreTextsNotCommands) {
+  const TCliRequest help = Parse({"--help"});
+  EXPECT_EQ(help.Command, nullptr);
+  for (const TCliCommandSpec& command : CliProgram().Commands) {
+    EXPECT_TRUE(help.Text.contains(QString::fromLatin1(command.Name))) << command.Name;
+    // "help COMMAND" and "COMMAND --help" are the same text, naming every argument and option.
+    const QString text = Parse({"help", command.Name}).Text;
+    EXPECT_EQ(Parse({command.Name, "--help"}).Text, text);
+    EXPECT_EQ(Parse({command.Name, "-h"}).Text, text);
+    for (const TCliArgumentSpec& argument : command.Arguments) EXPECT_TRUE(text.contains(argument.Name)) << argument.Name;
+    for (const TCliOptionSpec& option : command.Options)
+      EXPECT_TRUE(text.contains(QStringLiteral("--") + option.Name)) << command.Name << " " << option.Name;
+  }
+  EXPECT_EQ(Parse({"help"}).Text, help.Text);
+  EXPECT_EQ(Parse({"--version"}).Text, QStringLiteral("ferrolux-cli %1\n").arg(FERROLUX_VERSION));
+  // Help on a command line that is otherwise wrong still helps.
+  EXPECT_EQ(Parse({"send", "--help"}).Command, nullptr);
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ TEST_F(CliTest, BadArgumentsExitWithStatusTwoAndOneLine) {
       {"send", "S1", "1234#11"},
       {"send", "S1", "123#11", "--count", "2"},
       {"dump", "NOSUCHSERIAL", "--timeout", "1"},
+      {"help", "frobnicate"},
   };
   for (const auto& args : cases) {
     const TCliRun run = Run(args);
@@ -117,6 +118,18 @@ TEST_F(CliTest, BadArgumentsExitWithStatusTwoAndOneLine) {
     EXPECT_THAT(run.Err, HasSubstr("ferrolux-cli: "));
     EXPECT_TRUE(run.Out.empty());
   }
+}
+
+TEST_F(CliTest, HelpAndVersionGoToStandardOutputWithStatusZero) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"-h"}, {"help"}, {"help", "dump"}, {"send", "--help"}, {"--version"}}) {
+    const TCliRun run = Run(args);
+    EXPECT_EQ(run.ExitStatus, 0) << ::testing::PrintToString(args);
+    EXPECT_TRUE(run.Err.empty()) << run.Err;
+    EXPECT_THAT(run.Out, HasSubstr("ferrolux-cli")) << ::testing::PrintToString(args);
+  }
+  EXPECT_THAT(Run({"--help"}).Out, HasSubstr("Usage: ferrolux-cli [options] COMMAND"));
+  EXPECT_THAT(Run({"dump", "--help"}).Out, HasSubstr("--timeout <SECONDS>"));
 }
 
 TEST_F(CliTest, ListNamesKindSerialAndDescriptionOfEveryAdapter) {

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -42,49 +41,6 @@ double SecondsValue(const std::string& text) {
   if (used == 0 || used != text.size() || !std::isfinite(value) || value <= 0)
     throw TUsageError("--timeout must be a positive number of seconds, not '" + text + "'");
   return value;
-}
-
-struct TOptionReader {
-  std::vector<std::string> args;
-  std::size_t next = 0;
-
-  [[nodiscard]] bool Done() const { return next >= args.size(); }
-  std::string Take(const std::string& what) {
-    if (Done()) throw TUsageError("missing " + what);
-    return args[next++];
-  }
-};
-
-void ReadBusOptions(TOptionReader& in, TCliOptions& options, bool filters) {
-  bool haveBitRate = false;
-  bool haveBtr = false;
-  bool haveCode = false;
-  bool haveMask = false;
-  while (!in.Done()) {
-    const std::string option = in.Take("option");
-    if (option == "--bitrate") {
-      options.BitRate = static_cast<std::uint16_t>(DecimalValue(in.Take("value of --bitrate"), 1, 65535, "--bitrate"));
-      haveBitRate = true;
-    } else if (option == "--btr") {
-      options.Btr = static_cast<std::int32_t>(HexValue(in.Take("value of --btr"), 4, "--btr"));
-      options.BitRate = 0;
-      haveBtr = true;
-    } else if (filters && option == "--code") {
-      options.Code = static_cast<std::uint32_t>(HexValue(in.Take("value of --code"), 8, "--code"));
-      haveCode = true;
-    } else if (filters && option == "--mask") {
-      options.Mask = static_cast<std::uint32_t>(HexValue(in.Take("value of --mask"), 8, "--mask"));
-      haveMask = true;
-    } else if (filters && option == "--count") {
-      options.Count = DecimalValue(in.Take("value of --count"), 1, UINT64_MAX >> 1, "--count");
-    } else if (filters && option == "--timeout") {
-      options.TimeoutSeconds = SecondsValue(in.Take("value of --timeout"));
-    } else {
-      throw TUsageError("unknown option '" + option + "'");
-    }
-  }
-  if (haveBitRate && haveBtr) throw TUsageError("--bitrate and --btr exclude each other");
-  if (haveCode != haveMask) throw TUsageError("--code and --mask go together");
 }
 
 std::string Hex(std::uint64_t value, int digits) {
@@ -149,21 +105,20 @@ std::string CandumpLine(const TCanMsgProg& msg, std::int64_t seconds, std::int64
   return line;
 }
 
-TCliOptions ParseCliOptions(int argc, const char* const* argv) {
-  TOptionReader in;
-  for (int i = 0; i < argc; ++i) in.args.emplace_back(argv[i]);
+TCliOptions ReadAdapterOptions(const TCliArgs& args) {
   TCliOptions options;
-  const std::string command = in.Take("command");
-  if (command == "list") {
-    options.Command = TCliCommand::List;
-    if (!in.Done()) throw TUsageError("list takes no arguments");
-    return options;
+  options.Serial = args.Arguments.at(0);
+  if (options.Serial.empty()) throw TUsageError("missing SERIAL");
+  if (args.Has("bitrate") && args.Has("btr")) throw TUsageError("--bitrate and --btr exclude each other");
+  if (args.Has("code") != args.Has("mask")) throw TUsageError("--code and --mask go together");
+  if (args.Has("bitrate")) options.BitRate = static_cast<std::uint16_t>(DecimalValue(args.Value("bitrate"), 1, 65535, "--bitrate"));
+  if (args.Has("btr")) {
+    options.Btr = static_cast<std::int32_t>(HexValue(args.Value("btr"), 4, "--btr"));
+    options.BitRate = 0;
   }
-  if (command != "dump" && command != "send") throw TUsageError("unknown command '" + command + "'");
-  options.Command = command == "dump" ? TCliCommand::Dump : TCliCommand::Send;
-  options.Serial = in.Take("serial number");
-  if (options.Serial.empty() || options.Serial.rfind("--", 0) == 0) throw TUsageError("missing serial number");
-  if (options.Command == TCliCommand::Send) options.Frame = ParseFrameText(in.Take("frame ID#DATA"));
-  ReadBusOptions(in, options, options.Command == TCliCommand::Dump);
+  if (args.Has("code")) options.Code = static_cast<std::uint32_t>(HexValue(args.Value("code"), 8, "--code"));
+  if (args.Has("mask")) options.Mask = static_cast<std::uint32_t>(HexValue(args.Value("mask"), 8, "--mask"));
+  if (args.Has("count")) options.Count = DecimalValue(args.Value("count"), 1, UINT64_MAX >> 1, "--count");
+  if (args.Has("timeout")) options.TimeoutSeconds = SecondsValue(args.Value("timeout"));
   return options;
 }

@@ -1,30 +1,18 @@
 #pragma once
-// Command line of ferrolux-cli and the can-utils text forms it reads and writes:
-//   ferrolux-cli list
-//   ferrolux-cli dump SERIAL [--bitrate KBITS | --btr HEX4] [--code HEX8 --mask HEX8] [--count N] [--timeout SECONDS]
-//   ferrolux-cli send SERIAL ID#DATA [--bitrate KBITS | --btr HEX4]
+// The adapter options of ferrolux-cli's commands and the can-utils text forms it reads and writes.
 // Frames as candump writes them: 123#1122 (3 hex digits: standard), 18DAF110#01 (8: extended),
 // 123#R or 123#R4 (remote, optional length); data bytes may be separated by dots.
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "model/CanMsgProg.h"
+#include "tools/cli/CliCommandLine.h"
 
-// A bad command line; main prints it on one line and exits with status 2.
-class TUsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-enum class TCliCommand { List, Dump, Send };
-
+// The options that open an adapter and limit a capture, as one command was given them.
 struct TCliOptions {
-  TCliCommand Command = TCliCommand::List;
   std::string Serial;
-  TCanMsgProg Frame;               // send
   std::uint16_t BitRate = 500;     // kbit/s; 0 when Btr applies
   std::int32_t Btr = 0;
   std::uint32_t Code = 0;
@@ -33,13 +21,19 @@ struct TCliOptions {
   std::optional<double> TimeoutSeconds;
 };
 
-// argv without the program name.
-[[nodiscard]] TCliOptions ParseCliOptions(int argc, const char* const* argv);
+// The options every adapter command shares; a command offers those of them it takes.
+namespace CliOption {
+inline constexpr TCliOptionSpec BitRate{"bitrate", "KBITS", "Bit rate in kbit/s (default 500)."};
+inline constexpr TCliOptionSpec Btr{"btr", "HEX4", "Bit timing registers BTR0 BTR1 instead of --bitrate, e.g. 031C."};
+inline constexpr TCliOptionSpec Code{"code", "HEX8", "Acceptance code loaded into the adapter (with --mask)."};
+inline constexpr TCliOptionSpec Mask{"mask", "HEX8", "Acceptance mask loaded into the adapter (with --code)."};
+inline constexpr TCliOptionSpec Count{"count", "N", "Stop after N frames."};
+inline constexpr TCliOptionSpec Timeout{"timeout", "SECONDS", "Stop after this many seconds."};
+}  // namespace CliOption
+
+// The serial number is the command's first argument. Throws TUsageError.
+[[nodiscard]] TCliOptions ReadAdapterOptions(const TCliArgs& args);
 [[nodiscard]] TCanMsgProg ParseFrameText(const std::string& text);
 // "(SECONDS.MICROSECONDS) INTERFACE ID#DATA"
 [[nodiscard]] std::string CandumpLine(const TCanMsgProg& msg, std::int64_t seconds, std::int64_t microseconds,
                                       const std::string& interfaceName);
-
-inline constexpr const char* kCliUsage =
-    "usage: ferrolux-cli list | dump SERIAL [--bitrate KBITS | --btr HEX4] [--code HEX8 --mask HEX8] [--count N] "
-    "[--timeout SECONDS] | send SERIAL ID#DATA [--bitrate KBITS | --btr HEX4]";

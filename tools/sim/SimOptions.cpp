@@ -1,48 +1,63 @@
 #include "tools/sim/SimOptions.h"
 
-#include <string_view>
+#include <QCommandLineParser>
+#include <QStringList>
+
+namespace {
+
+const QCommandLineOption kSerial(QStringLiteral("serial"), QStringLiteral("Serial number to announce (default SIM00001)."),
+                                 QStringLiteral("TEXT"));
+const QCommandLineOption kDescription(QStringLiteral("description"), QStringLiteral("Description to announce (default CAN-IF)."),
+                                      QStringLiteral("TEXT"));
+const QCommandLineOption kReplay(QStringLiteral("replay"),
+                                 QStringLiteral("Play a can-utils candump log at its original pace instead of the demo."),
+                                 QStringLiteral("FILE"));
+const QCommandLineOption kLoop(QStringLiteral("loop"), QStringLiteral("With --replay: start the log over when it ends."));
+const QCommandLineOption kFlood(QStringLiteral("flood"), QStringLiteral("Send frames as fast as the line takes them (benchmarks)."));
+const QCommandLineOption kVerbose(QStringLiteral("verbose"), QStringLiteral("Print the frames the program transmits."));
+const QCommandLineOption kHelp({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
+const QCommandLineOption kVersion(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
+
+void SetUp(QCommandLineParser& parser) {
+  parser.setApplicationDescription(QStringLiteral(
+      "A virtual USB-to-CAN adapter on a pseudo-terminal. It speaks the adapters' ASCII line protocol,\n"
+      "announces itself to the Ferrolux device list and removes the announcement when it ends\n"
+      "(also on SIGINT and SIGTERM).\n\n"
+      "Traffic flows only while the channel is open (after a bit rate and \"O\"); the demo bus has\n"
+      "periodic frames at 10 ms, 100 ms and 1 s and a diagnostic exchange every 5 s.\n"
+      "The announcement is <serial>.dev in $XDG_RUNTIME_DIR/ferrolux/devices\n"
+      "(/tmp/ferrolux-<uid>/devices without XDG_RUNTIME_DIR)."));
+  parser.addOptions({kSerial, kDescription, kReplay, kLoop, kFlood, kVerbose, kHelp, kVersion});
+}
+
+}  // namespace
 
 std::string SimUsage() {
-  return R"(Usage: ferrolux-sim [OPTION]...
-A virtual USB-to-CAN adapter on a pseudo-terminal. It speaks the adapters' ASCII line protocol,
-announces itself to the Ferrolux device list and removes the announcement when it ends
-(also on SIGINT and SIGTERM).
-
-  --serial TEXT       serial number to announce (default SIM00001)
-  --description TEXT  description to announce (default CAN-IF)
-  --replay FILE       play a can-utils candump log at its original pace instead of the demo
-  --loop              with --replay: start the log over when it ends
-  --flood             send frames as fast as the line takes them (benchmarks)
-  --verbose           print the frames the program transmits
-  --help              show this text
-
-Traffic flows only while the channel is open (after a bit rate and "O"); the demo bus has
-periodic frames at 10 ms, 100 ms and 1 s and a diagnostic exchange every 5 s.
-The announcement is <serial>.dev in $XDG_RUNTIME_DIR/ferrolux/devices
-(/tmp/ferrolux-<uid>/devices without XDG_RUNTIME_DIR).
-)";
+  QCommandLineParser parser;
+  SetUp(parser);
+  return parser.helpText().toStdString();
 }
 
 std::variant<TSimOptions, TSimOptionsError> ParseSimOptions(int argc, const char* const argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  QCommandLineParser parser;
+  SetUp(parser);
+  if (!parser.parse(arguments)) return TSimOptionsError{parser.errorText().toStdString()};
+  if (!parser.positionalArguments().isEmpty())
+    return TSimOptionsError{"unexpected argument " + parser.positionalArguments().first().toStdString()};
+
   TSimOptions options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    auto value = [&](std::string& target) {
-      if (i + 1 >= argc) return false;
-      target = argv[++i];
-      return true;
-    };
-    bool ok = true;
-    if (arg == "--serial") ok = value(options.Serial) && !options.Serial.empty();
-    else if (arg == "--description") ok = value(options.Description);
-    else if (arg == "--replay") ok = value(options.ReplayFile) && !options.ReplayFile.empty();
-    else if (arg == "--loop") options.Loop = true;
-    else if (arg == "--flood") options.Flood = true;
-    else if (arg == "--verbose") options.Verbose = true;
-    else if (arg == "--help" || arg == "-h") options.Help = true;
-    else return TSimOptionsError{"unknown option " + std::string(arg)};
-    if (!ok) return TSimOptionsError{"option " + std::string(arg) + " needs a value"};
-  }
+  if (parser.isSet(kSerial)) options.Serial = parser.value(kSerial).toStdString();
+  if (parser.isSet(kDescription)) options.Description = parser.value(kDescription).toStdString();
+  options.ReplayFile = parser.value(kReplay).toStdString();
+  options.Loop = parser.isSet(kLoop);
+  options.Flood = parser.isSet(kFlood);
+  options.Verbose = parser.isSet(kVerbose);
+  options.Help = parser.isSet(kHelp);
+  options.Version = parser.isSet(kVersion);
+  if (options.Serial.empty()) return TSimOptionsError{"--serial needs a serial number"};
+  if (parser.isSet(kReplay) && options.ReplayFile.empty()) return TSimOptionsError{"--replay needs a file"};
   if (options.Flood && !options.ReplayFile.empty()) return TSimOptionsError{"--flood and --replay exclude each other"};
   if (options.Loop && options.ReplayFile.empty()) return TSimOptionsError{"--loop needs --replay"};
   return options;

@@ -1,5 +1,5 @@
 #pragma once
-// Command line of ferrolux-sim.
+// Command line of ferrolux-sim, read with QCommandLineParser.
 
 #include <string>
 #include <variant>
@@ -12,6 +12,7 @@ struct TSimOptions {
   bool Flood = false;
   bool Verbose = false;
   bool Help = false;
+  bool Version = false;
 };
 
 struct TSimOptionsError {

@@ -1,5 +1,6 @@
 // ferrolux-sim: a virtual adapter on a pseudo-terminal (see SimUsage).
 
+#include <QCoreApplication>
 #include <csignal>
 #include <fstream>
 #include <iostream>
@@ -81,6 +82,10 @@ int Run(const TSimOptions& options) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // The help text names the program as the user types it, not by the path it was started from.
+  char programName[] = "ferrolux-sim";
+  argv[0] = programName;
+  const QCoreApplication application(argc, argv);
   const auto parsed = ParseSimOptions(argc, argv);
   if (const auto* error = std::get_if<TSimOptionsError>(&parsed)) {
     std::cerr << "ferrolux-sim: " << error->Message << "\n\n" << SimUsage();
@@ -89,6 +94,10 @@ int main(int argc, char* argv[]) {
   const auto& options = std::get<TSimOptions>(parsed);
   if (options.Help) {
     std::cout << SimUsage();
+    return 0;
+  }
+  if (options.Version) {
+    std::cout << "ferrolux-sim " FERROLUX_VERSION "\n";
     return 0;
   }
   try {

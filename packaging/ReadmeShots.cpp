@@ -1,0 +1,124 @@
+// Takes the README's pictures from the real main window: connects to the virtual adapter, lets
+// the traffic run, then saves each page and the catalog window that exist in this build.
+//   ferrolux-readme-shots OUTDIR [SERIAL]
+// Run by scripts/screenshots.sh under Xvfb, with HOME and XDG_RUNTIME_DIR of its own.
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/CANUSBMain.h"
+#include "app/MainPages.h"
+#include "app/UserAction.h"
+#include "icons/AppIcons.h"
+
+namespace {
+
+void Say(const QString& text) {
+  std::printf("readme-shots: %s\n", qPrintable(text));
+  std::fflush(stdout);
+}
+
+// Modal dialogs (the safety warning at start) would wait for a person; close them.
+void CloseModalDialogs() {
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+  timer->start(100);
+}
+
+bool ConnectTo(TfCANUSBMain& window, const QString& serial) {
+  window.ConnectPopupMenuPopup();
+  for (QAction* item : window.findChild<QMenu*>(QStringLiteral("ConnectPopupMenu"))->actions())
+    if (item->text().contains(serial)) {
+      window.actionConnectExecute(item);
+      return window.Adapter().Connected();
+    }
+  return false;
+}
+
+void Save(QWidget* widget, const QString& path) {
+  widget->grab().save(path);
+  Say(QStringLiteral("wrote ") + path);
+}
+
+// A page is there once a list has taken the place of its empty sheet.
+bool PageBuilt(TMainPages* pages, TMainPages::TPage page) {
+  return !pages->PageContent(page)->findChildren<QAbstractItemView*>().isEmpty();
+}
+
+void SavePage(TfCANUSBMain& window, TMainPages::TPage page, const QString& path) {
+  if (!PageBuilt(window.Pages(), page)) {
+    Say(QStringLiteral("skipped %1: that page is not built yet").arg(path));
+    return;
+  }
+  window.Pages()->setCurrentIndex(page);
+  QApplication::processEvents();
+  Save(&window, path);
+}
+
+void SaveCatalogWindow(TfCANUSBMain& window, const QString& path) {
+  auto* open = window.findChild<QAction*>(QStringLiteral("actionBMW"));
+  if (!open || !open->isVisible() || !open->isEnabled()) {
+    Say(QStringLiteral("skipped %1: no catalog window in this build").arg(path));
+    return;
+  }
+  open->trigger();
+  QApplication::processEvents();
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    const bool ownWindow = top->windowType() == Qt::Window || top->windowType() == Qt::Dialog;
+    if (top == &window || !top->isVisible() || !ownWindow) continue;
+    if (auto* decode = top->findChild<QAbstractButton*>(QStringLiteral("btn1"))) decode->click();
+    QApplication::processEvents();
+    top->resize(900, 600);
+    Save(top, path);
+    return;
+  }
+  Say(QStringLiteral("skipped %1: the catalog window did not open").arg(path));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TFerroluxApplication app(argc, argv);
+  TFerroluxApplication::setApplicationName(QStringLiteral("Ferrolux"));
+  TFerroluxApplication::setApplicationDisplayName(QStringLiteral("Ferrolux"));
+  TFerroluxApplication::setWindowIcon(AppIcon("ferrolux"));
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: ferrolux-readme-shots OUTDIR [SERIAL]\n");
+    return 2;
+  }
+  const QString outDir = QString::fromLocal8Bit(argv[1]);
+  const QString serial = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("SIM00001");
+  CloseModalDialogs();
+
+  TfCANUSBMain window;
+  window.resize(1200, 780);
+  window.show();
+  int status = 0;
+  QTimer::singleShot(500, [&] {
+    if (!ConnectTo(window, serial)) {
+      Say(QStringLiteral("no adapter ") + serial);
+      status = 1;
+      QCoreApplication::exit(status);
+      return;
+    }
+    // Long enough for a round of the virtual adapter's diagnostic exchange.
+    QTimer::singleShot(7000, [&] {
+      const QDir dir(outDir);
+      SavePage(window, TMainPages::pgMonitor, dir.filePath(QStringLiteral("monitor.png")));
+      SavePage(window, TMainPages::pgTrace, dir.filePath(QStringLiteral("trace.png")));
+      SavePage(window, TMainPages::pgPredefinedMessages, dir.filePath(QStringLiteral("predefined-messages.png")));
+      SaveCatalogWindow(window, dir.filePath(QStringLiteral("catalog.png")));
+      window.actionDisconnectExecute();
+      QCoreApplication::exit(status);
+    });
+  });
+  // exit(), not quit(): quitting would ask the window to close, and it asks about the project.
+  return TFerroluxApplication::exec();
+}

@@ -1,0 +1,152 @@
+// The commands of ferrolux-cli: one table entry and one handler each.
+#include "tools/cli/CliCommands.h"
+
+#include <csignal>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "CanPackage/source/AdapterKinds.h"
+#include "CanPackage/source/ZelCanAdapter.h"
+#include "CanPackage/source/ZelCanSocket.h"
+#include "CanPackage/source/ZelCanUsb.h"
+#include "CanPackage/source/ZelCanUsbSerial.h"
+#include "app/ReceivePipeline.h"
+#include "platform/CanInterfaces.h"
+#include "tools/cli/CliOptions.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitNotAcknowledged = 1;
+
+volatile std::sig_atomic_t gStopRequested = 0;
+void RequestStop(int) { gStopRequested = 1; }
+
+void PrintError(const std::string& message) { std::fprintf(stderr, "ferrolux-cli: %s\n", message.c_str()); }
+
+TAdapterDeviceList ListAdapters() {
+  TFTDI_D2XX ftdi;  // error reports stay off: an empty list is an answer, not an error
+  TAdapterDeviceList devices;
+  AddFtdiAdapterDevices(ftdi.ListDevices(), devices);
+  // SocketCAN interfaces after the adapters; their name stands where a serial number does.
+  for (const QString& name : ListCanInterfaces())
+    devices.push_back(TZelCanAdapterDevice::Create(AdapterKind::SocketCan, QStringLiteral("SocketCAN"), name));
+  return devices;
+}
+
+// The driver for an adapter kind, as the connect menu picks it, and the write result that
+// means the frame was taken: the serial driver reports 0, the maker's library its own status.
+struct TDriverChoice {
+  std::unique_ptr<TZelCanDriver> Driver;
+  std::int32_t WriteAccepted = 0;
+};
+
+TDriverChoice CreateDriver(const QString& kind) {
+  if (kind == AdapterKind::AcUsb || kind == AdapterKind::MhsUsb) return {std::make_unique<TZelCanUsbSerial>(), 0};
+  if (kind == AdapterKind::LawicelUsb) return {std::make_unique<TZelCanUsb>(), TZelCanUsb::kWriteAccepted};
+  if (kind == AdapterKind::SocketCan) return {std::make_unique<TZelCanSocket>(), 0};
+  throw TCliFailure{"adapter kind " + kind.toStdString() + " is not supported"};
+}
+
+// An adapter opened for the length of one command; closed again on every way out.
+class TOpenAdapter {
+ public:
+  explicit TOpenAdapter(const TCliOptions& options) {
+    const QString serial = QString::fromStdString(options.Serial);
+    QString kind;
+    for (const auto& device : ListAdapters())
+      if (device->SerialNr == serial) {
+        kind = device->Description;
+        break;
+      }
+    if (kind.isEmpty()) throw TCliFailure{"no adapter with serial number " + options.Serial};
+    FDriver = CreateDriver(kind);
+    FFacade.SetAdapter(FDriver.Driver.get());
+    FFacade.SetFilter({{options.Code, options.Mask}});
+    if (FFacade.OpenDevice(options.Serial, options.BitRate, options.Btr) != CanResult::Ok)
+      throw TCliFailure{"cannot open adapter " + options.Serial};
+  }
+  ~TOpenAdapter() { FFacade.CloseDevice(); }
+  TOpenAdapter(const TOpenAdapter&) = delete;
+  TOpenAdapter& operator=(const TOpenAdapter&) = delete;
+
+  TZelCanAdapter& Facade() { return FFacade; }
+  [[nodiscard]] bool Send(const TCanMsgProg& frame) { return FFacade.WriteData(frame) == FDriver.WriteAccepted; }
+
+ private:
+  TDriverChoice FDriver;
+  TZelCanAdapter FFacade;
+};
+
+int RunList(const TCliArgs&) {
+  for (const auto& device : ListAdapters())
+    std::printf("%s\t%s\t%s\n", device->Description.toUtf8().constData(), device->SerialNr.toUtf8().constData(),
+                device->Manufacturer.toUtf8().constData());
+  return kExitOk;
+}
+
+int RunDump(const TCliArgs& args) {
+  const TCliOptions options = ReadAdapterOptions(args);
+  // Before the open, so that an interrupt during it still ends in a clean close.
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+  TOpenAdapter adapter(options);
+  ReceiveQueue queue;
+  TBMDThread reader;
+  AttachReceiveLoop(reader, adapter.Facade(), queue);
+  reader.Start();
+
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = options.TimeoutSeconds
+                            ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                 std::chrono::duration<double>(*options.TimeoutSeconds))
+                            : Clock::time_point::max();
+  std::uint64_t printed = 0;
+  const auto limitReached = [&] { return options.Count != 0 && printed >= options.Count; };
+  const auto print = [&](const TCanMsgProg& msg) {
+    if (limitReached()) return;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+    std::printf("%s\n", CandumpLine(msg, us / 1000000, us % 1000000, options.Serial).c_str());
+    ++printed;
+  };
+  while (gStopRequested == 0 && !limitReached() && Clock::now() < deadline) {
+    if (DrainReceiveQueue(queue, print) > 0) std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  reader.Stop();
+  reader.WaitFor();
+  DrainReceiveQueue(queue, print);
+  std::fflush(stdout);
+  return kExitOk;
+}
+
+int RunSend(const TCliArgs& args) {
+  const TCanMsgProg frame = ParseFrameText(args.Arguments.at(1));
+  TOpenAdapter adapter(ReadAdapterOptions(args));
+  if (adapter.Send(frame)) return kExitOk;
+  PrintError("the adapter did not acknowledge the frame");
+  return kExitNotAcknowledged;
+}
+
+}  // namespace
+
+const TCliProgramSpec& CliProgram() {
+  using namespace CliOption;
+  static const TCliArgumentSpec kSerial{"SERIAL", "Serial number of the adapter, as 'list' shows it."};
+  static const TCliProgramSpec kProgram{
+      "ferrolux-cli", FERROLUX_VERSION,
+      "Drives the CAN adapters of Ferrolux from the command line.\n"
+      "Exit status: 0 done, 1 frame not acknowledged, 2 bad arguments or adapter not opened.",
+      {
+          {"list", "List the adapters: kind, serial number, description.", {}, {}, RunList},
+          {"dump", "Print received frames as candump log lines.",
+           {kSerial}, {BitRate, Btr, Code, Mask, Count, Timeout}, RunDump},
+          {"send", "Send one frame.",
+           {kSerial, {"ID#DATA", "The frame as candump writes it: 123#1122, 18DAF110#01, 123#R or 123#R4."}},
+           {BitRate, Btr}, RunSend},
+      }};
+  return kProgram;
+}
