@@ -26,6 +26,8 @@ TTrafficViews& MillionRowTrace() {
       v->DispatchReceivedMessage(msg);
     }
     v->EndDrain();
+    // One identifier in ten in its own colour.
+    for (std::int64_t id = 0x100; id < 0x100 + 100; id += 10) v->IdFilter().SetRowColor(v->IdFilter().FindRow(id), 0x0000C0);
     v->Trace().SetColorFilter(true);
     return v;
   }();

@@ -30,6 +30,8 @@ TCellPaint TRowListExport::Paint(bool bold, const QColor& color) const {
   TCellPaint paint;
   paint.Font = bold ? &FBoldFont : &FFont;
   paint.Color = color.isValid() ? color.rgb() : FTextColor;
-  paint.Changed = bold || color.isValid();
+  // Drawn as the list's own font draws it (e.g. a filter row's black without the colour
+  // filter) counts as unchanged.
+  paint.Changed = bold != FFont.Bold || paint.Color != FTextColor;
   return paint;
 }

@@ -59,7 +59,7 @@ struct TListLayout {
 struct TCellPaint {
   const TReportFont* Font = nullptr;
   QRgb Color = 0xFF000000;
-  bool Changed = false;  // the handler changed the list's font or colour for this cell
+  bool Changed = false;  // the cell's font or colour differs from the list's
 };
 
 // Cell text buffer, reused from cell to cell.

@@ -8,19 +8,21 @@
 namespace {
 class TrafficExportTest : public TrafficFixture {
  protected:
-  // The trace's semicolon text after its byte-order mark.
+  // The semicolon texts after their byte-order mark.
   QString TraceCsv() {
-    const TTraceExport trace(Views.Trace(), DefaultListLook());
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    WriteTraceCsv(trace, TraceLayout().Columns, buffer);
-    return Utf16(buffer.data());
+    return Written([this](QIODevice& device) {
+      WriteTraceCsv(TTraceExport(Views.Trace(), DefaultListLook()), TraceLayout().Columns, device);
+    });
   }
   QString MonitorCsv() {
-    const TRowListExport monitor(Views.Monitor(), DefaultListLook());
+    return Written([this](QIODevice& device) {
+      WriteListCsv(TRowListExport(Views.Monitor(), DefaultListLook()), MonitorLayout().Columns, device);
+    });
+  }
+  static QString Written(const std::function<void(QIODevice&)>& write) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    WriteListCsv(monitor, MonitorLayout().Columns, buffer);
+    write(buffer);
     return Utf16(buffer.data());
   }
   static QString Utf16(const QByteArray& bytes) {
@@ -65,10 +67,8 @@ TEST_F(TrafficExportTest, TraceExportTakesEveryRowAndFieldsByColumn) {
   ASSERT_EQ(Views.Trace().Model().rowCount(), 1);
   std::vector<TExportColumn> reversed = TraceLayout().Columns;
   std::reverse(reversed.begin(), reversed.end());
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  WriteTraceCsv(TTraceExport(Views.Trace(), DefaultListLook()), reversed, buffer);
-  EXPECT_EQ(Utf16(buffer.data()), Lines({kTraceHead[0], kTraceHead[1], "1;7F0;0;0;0;;", "2;100;0;0;0;;"}));
+  const QString csv = Written([&](QIODevice& device) { WriteTraceCsv(TTraceExport(Views.Trace(), DefaultListLook()), reversed, device); });
+  EXPECT_EQ(csv, Lines({kTraceHead[0], kTraceHead[1], "1;7F0;0;0;0;;", "2;100;0;0;0;;"}));
 }
 
 // The trace writes its cells itself for speed; they must be the very texts the view shows.
@@ -92,7 +92,9 @@ TEST_F(TrafficExportTest, TraceExportCellsAndPaintAreTheViewsOwn) {
   EXPECT_TRUE(trace.CellPaint(0, 0).Font->Bold);
   EXPECT_EQ(trace.CellPaint(0, 3).Color, qRgb(255, 0, 0));
   EXPECT_TRUE(trace.CellPaint(0, 3).Changed);
-  EXPECT_EQ(trace.CellPaint(1, 3).Color, qRgb(0, 0, 0));  // a filter row without colour: black
+  // A filter row without colour paints black, which is the list's own colour.
+  EXPECT_EQ(trace.CellPaint(1, 3).Color, qRgb(0, 0, 0));
+  EXPECT_FALSE(trace.CellPaint(1, 3).Changed);
   Views.IdFilter().SetRowChecked(Views.IdFilter().FindRow(0x7FF), false);
   const TTraceExport unfiltered(Views.Trace(), DefaultListLook());
   EXPECT_FALSE(unfiltered.CellPaint(2, 3).Changed);
