@@ -52,6 +52,7 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   PageControl1 = new TMainPages(this);
   setCentralWidget(PageControl1);
   BuildTrafficPages();
+  BuildExport();
   BuildStatusBar();
   BuildTimers();
   qApp->installEventFilter(this);

@@ -31,6 +31,8 @@ class QLabel;
 class QMenu;
 class QTimer;
 class QToolButton;
+class QTreeView;
+class TRowListBase;
 class TMainPages;
 class TMyRegValues;
 class TProjectDocument;
@@ -83,6 +85,15 @@ class TfCANUSBMain : public QMainWindow {
   void actionDisconnectExecute();
   void UpdateConnectionState(bool connected, const QString& deviceName);
   void actionGetCanStatusExecute();
+
+  // Export and print of the lists (CANUSBMainExport.cpp). The trigger log's commands take
+  // the log and the view that shows it.
+  void actionExportMonitorDataExecute();
+  void actionPrintMonitorDataExecute();
+  void actionExportTraceDataExecute();
+  void actionPrintTraceDataExecute();
+  void ExportTriggerLog(const TRowListBase& log, const QTreeView& view);
+  void PrintTriggerLog(const TRowListBase& log, const QTreeView& view);
 
   // The window's HID device controller.
   void HidDevCtrlEnumerate();
@@ -161,6 +172,7 @@ class TfCANUSBMain : public QMainWindow {
   void BuildConnection();
   void BuildSocketCan();
   void ShowSocketCanLink();
+  void BuildExport();
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
   void ShowPlainMessage(const QString& text);
   void FormCreate();

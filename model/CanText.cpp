@@ -1,6 +1,7 @@
 #include "model/CanText.h"
 
 #include <QLocale>
+#include <algorithm>
 
 namespace {
 
@@ -17,15 +18,24 @@ int HexDigitValue(QChar c) {
 int ClampByteCount(int n) { return n <= 0 ? 0 : (n > 8 ? 8 : n); }
 
 template <typename Bytes>
+char* WriteBytesHex(char* out, const Bytes& bytes, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) *out++ = ' ';
+    *out++ = kHexDigits[bytes[i] >> 4];
+    *out++ = kHexDigits[bytes[i] & 0x0F];
+  }
+  return out;
+}
+
+template <typename Bytes>
 QString BytesToHex(const Bytes& bytes, int n) {
   if (n <= 0) return {};
-  QString text(n * 3 - 1, QChar(' '));
-  for (int i = 0; i < n; ++i) {
-    text[i * 3] = QChar(kHexDigits[bytes[i] >> 4]);
-    text[i * 3 + 1] = QChar(kHexDigits[bytes[i] & 0x0F]);
-  }
-  return text;
+  std::string text(static_cast<std::size_t>(n) * 3, ' ');
+  const char* end = WriteBytesHex(text.data(), bytes, n);
+  return QString::fromLatin1(text.data(), end - text.data());
 }
+
+QString FromAscii(const char* begin, const char* end) { return QString::fromLatin1(begin, end - begin); }
 
 }  // namespace
 
@@ -41,8 +51,26 @@ std::array<bool, 8> ByteToBits(std::uint8_t byte) {
 
 QString BoolToText(bool flag) { return flag ? QStringLiteral("1") : QStringLiteral("0"); }
 
+char* WriteCanIdText(char* out, bool extended, std::int64_t id) {
+  auto value = static_cast<std::uint64_t>(id);
+  int digits = 1;
+  while (digits < 16 && (value >> (digits * 4)) != 0) ++digits;
+  digits = std::max(digits, extended ? 8 : 3);
+  for (int i = digits - 1; i >= 0; --i) *out++ = kHexDigits[(value >> (i * 4)) & 0x0F];
+  return out;
+}
+
 QString CanIdToText(bool extended, std::int64_t id) {
-  return QString::number(static_cast<qulonglong>(id), 16).toUpper().rightJustified(extended ? 8 : 3, QChar('0'));
+  char text[16];
+  return FromAscii(text, WriteCanIdText(text, extended, id));
+}
+
+char* WriteCanDataHex(char* out, const TCanData& data, int n) { return WriteBytesHex(out, data, ClampByteCount(n)); }
+
+char* WriteCanDataAscii(char* out, const TCanData& data, int n) {
+  n = ClampByteCount(n);
+  for (int i = 0; i < n; ++i) *out++ = static_cast<char>(ByteToAsciiChar(data[i]).unicode());
+  return out;
 }
 
 QString CanDataToHex(const TCanData& data) { return BytesToHex(data, 8); }
@@ -51,10 +79,8 @@ QString CanDataToHexN(const TCanData& data, int n) { return BytesToHex(data, Cla
 QChar ByteToAsciiChar(std::uint8_t byte) { return (byte >= 33 && byte <= 126) ? QChar(byte) : QChar('.'); }
 
 QString CanDataToAsciiN(const TCanData& data, int n) {
-  n = ClampByteCount(n);
-  QString text(n, QChar('.'));
-  for (int i = 0; i < n; ++i) text[i] = ByteToAsciiChar(data[i]);
-  return text;
+  char text[8];
+  return FromAscii(text, WriteCanDataAscii(text, data, n));
 }
 QString CanDataToAscii(const TCanData& data) { return CanDataToAsciiN(data, 8); }
 

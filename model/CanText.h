@@ -31,6 +31,13 @@ class EConvertError : public std::runtime_error {
 [[nodiscard]] QChar ByteToAsciiChar(std::uint8_t byte);
 [[nodiscard]] QString ByteArrayToHex(const TKwpData& bytes, int n);
 
+// The same texts written as ASCII into a caller's buffer, for the exports that build millions
+// of cells; each returns the end of what it wrote. CanIdToText needs at most 16 characters,
+// the data texts at most 23.
+char* WriteCanIdText(char* out, bool extended, std::int64_t id);
+char* WriteCanDataHex(char* out, const TCanData& data, int n);
+char* WriteCanDataAscii(char* out, const TCanData& data, int n);
+
 // Strict: empty text is 0, any non-hex character throws EConvertError.
 [[nodiscard]] std::int64_t HexToInt64(const QString& text);
 // Lenient: skips non-hex characters, 32-bit wrapping accumulator, never fails.

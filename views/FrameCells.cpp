@@ -1,24 +1,33 @@
 #include "views/FrameCells.h"
 #include "icons/AppIcons.h"
 
+#include <algorithm>
+#include <charconv>
+#include <string_view>
 
 #include "filters/IdFilterList.h"
 #include "model/CanText.h"
 
-QString FrameCellText(const TCanMsgProg& msg, int column, bool show8ByteMsg) {
+char* WriteFrameCellText(char* out, const TCanMsgProg& msg, int column, bool show8ByteMsg) {
+  const auto copy = [out](std::string_view text) { return std::copy(text.begin(), text.end(), out); };
   switch (column) {
-    case fcCanId: return CanIdToText(msg.Extended, msg.CanId);
-    case fcExt: return BoolToText(msg.Extended);
-    case fcRtr: return BoolToText(msg.RTR);
-    case fcDlc: return QString::number(msg.DLC);
+    case fcCanId: return WriteCanIdText(out, msg.Extended, msg.CanId);
+    case fcExt: *out = msg.Extended ? '1' : '0'; return out + 1;
+    case fcRtr: *out = msg.RTR ? '1' : '0'; return out + 1;
+    case fcDlc: return std::to_chars(out, out + 12, msg.DLC).ptr;
     case fcMsg:
-      if (msg.RTR) return QStringLiteral("RTR Frame");
-      return show8ByteMsg ? CanDataToHex(msg.Data) : CanDataToHexN(msg.Data, msg.DLC);
+      if (msg.RTR) return copy("RTR Frame");
+      return WriteCanDataHex(out, msg.Data, show8ByteMsg ? 8 : msg.DLC);
     case fcAscii:
-      if (msg.RTR) return QStringLiteral("........");
-      return show8ByteMsg ? CanDataToAscii(msg.Data) : CanDataToAsciiN(msg.Data, msg.DLC);
-    default: return {};
+      if (msg.RTR) return copy("........");
+      return WriteCanDataAscii(out, msg.Data, show8ByteMsg ? 8 : msg.DLC);
+    default: return out;
   }
+}
+
+QString FrameCellText(const TCanMsgProg& msg, int column, bool show8ByteMsg) {
+  char text[kFrameCellMax];
+  return QString::fromLatin1(text, WriteFrameCellText(text, msg, column, show8ByteMsg) - text);
 }
 
 const QImage& FrameRowImage(bool received) {

@@ -13,6 +13,10 @@ enum TFrameColumn { fcCanId = 0, fcExt = 1, fcRtr = 2, fcDlc = 3, fcMsg = 4, fcA
 
 // Text of one frame column (the DLC as "%01d", which is plain decimal).
 [[nodiscard]] QString FrameCellText(const TCanMsgProg& msg, int column, bool show8ByteMsg);
+// The same text written as ASCII at `out`, which has room for kFrameCellMax characters;
+// returns the end. Exports use it to fill their buffers without a string per cell.
+constexpr int kFrameCellMax = 24;
+char* WriteFrameCellText(char* out, const TCanMsgProg& msg, int column, bool show8ByteMsg);
 
 // Image 0 for rows of received frames, image 1 for rows of frames this program sent.
 [[nodiscard]] const QImage& FrameRowImage(bool received);

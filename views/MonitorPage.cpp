@@ -6,7 +6,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "lists/ListLayoutView.h"
 #include "lists/ListView.h"
+#include "views/TrafficExport.h"
 
 TMonitorPage::TMonitorPage(TMonitorList& monitor, TCanIdDetails& details, QWidget* parent)
     : QWidget(parent), FMonitor(monitor), FDetails(details) {
@@ -36,7 +38,7 @@ TMonitorPage::TMonitorPage(TMonitorList& monitor, TCanIdDetails& details, QWidge
 
   FSplitter = new QSplitter(Qt::Vertical, this);
   FList = CreateListView(FSplitter, QStringLiteral("vstDataMonitor"), QStringLiteral("Receive"), monitor.Model());
-  SetColumnWidths(FList, {110, 40, 40, 40, 220, 90, 70, 80});
+  ApplyListLayout(*FList, MonitorLayout());
   FSplitter->addWidget(FList);
   BuildDetailsPanel();
   FSplitter->addWidget(FDetailsPanel);

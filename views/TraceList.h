@@ -39,6 +39,9 @@ class TTraceList : public TRowListOf<TTraceData>, public TProjectList {
   void Clear() override;
   void EndUpdate() override;
 
+  // Whether the data columns show all eight bytes, as the next paint would.
+  [[nodiscard]] bool Show8ByteMsg() const { return ReadShow8ByteMsg(FShow8ByteMsg); }
+
   // " Messages count: %d" over all rows, hidden ones included.
   [[nodiscard]] QString MessagesCountText() const;
 

@@ -5,7 +5,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "lists/ListLayoutView.h"
 #include "lists/ListView.h"
+#include "views/TrafficExport.h"
 
 TTracePage::TTracePage(TTraceList& trace, QWidget* parent) : QWidget(parent), FTrace(trace) {
   setObjectName(QStringLiteral("tsTrace"));
@@ -15,7 +17,7 @@ TTracePage::TTracePage(TTraceList& trace, QWidget* parent) : QWidget(parent), FT
   layout->addWidget(CreateTitleBar(this, QStringLiteral("Trace")));
   BuildToolBar();
   FList = CreateListView(this, QStringLiteral("vstDataTrace"), QStringLiteral("Trace"), trace.Model());
-  SetColumnWidths(FList, {110, 40, 40, 40, 220, 90});
+  ApplyListLayout(*FList, TraceLayout());
   layout->addWidget(FList, 1);
   BuildSearchLine();
 

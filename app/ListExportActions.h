@@ -1,0 +1,32 @@
+#pragma once
+// The export and print commands of the list pages: the save dialog that picks file and
+// format, and the report handed to the user's browser for printing.
+
+#include <QFileDialog>
+#include <optional>
+
+#include "reports/ListExport.h"
+
+class QTreeView;
+
+// "Export Data": semicolon text, HTML or RTF, starting in the data folder's "logfiles".
+class TLogFileSaveDialog : public QFileDialog {
+  Q_OBJECT
+ public:
+  explicit TLogFileSaveDialog(QWidget* parent = nullptr);
+  // The format of the filter the user picked.
+  [[nodiscard]] TExportFormat Format() const;
+};
+
+struct TExportChoice {
+  QString FileName;
+  TExportFormat Format = TExportFormat::Csv;
+};
+// Shows the save dialog; nothing when the user cancels.
+[[nodiscard]] std::optional<TExportChoice> ChooseExportFile(QWidget* parent);
+
+// Asks for a file and writes the list to it. Raises EExportError when writing fails.
+void ExportListToChosenFile(QWidget* window, const TListExportJob& job, const QString& subtitle);
+// Writes the report to the data folder's "reports/tempreport.html" and asks the desktop to
+// open it; whether a browser came up is not checked.
+void PrintListReport(QWidget* window, const TListExportJob& job, const QString& subtitle);
