@@ -13,6 +13,7 @@ void TTrafficViews::DispatchReceivedMessage(const TCanMsgProg& msg) {
   FIdFilter.EnsureCanIdInFilter(msg);
   FTrace.AddToTrace(msg, true);
   FMonitor.AddToMonitor(msg, true);
+  if (MatchTriggerMessages) MatchTriggerMessages(msg);
 }
 
 void TTrafficViews::EnterSentMessage(const TCanMsgProg& msg) {
