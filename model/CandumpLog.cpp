@@ -1,6 +1,7 @@
 #include "model/CandumpLog.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -112,4 +113,26 @@ TCandumpLog ReadCandumpLog(std::istream& in) {
     else ++log.SkippedLines;
   }
   return log;
+}
+
+std::string FormatCandumpLine(std::int64_t timeUs, const TCanMsgProg& msg, std::string_view interface) {
+  char head[64];
+  std::snprintf(head, sizeof head, "(%lld.%06lld) ", static_cast<long long>(timeUs / 1'000'000),
+                static_cast<long long>(timeUs % 1'000'000));
+  std::string line = head;
+  line.append(interface);
+  char id[16];
+  std::snprintf(id, sizeof id, msg.Extended ? " %08llX#" : " %03llX#", static_cast<unsigned long long>(msg.CanId));
+  line += id;
+  if (msg.RTR) {
+    line += 'R';
+    if (msg.DLC > 0) line += static_cast<char>('0' + msg.UsedBytes());
+    return line;
+  }
+  for (int i = 0; i < msg.UsedBytes(); ++i) {
+    char byte[3];
+    std::snprintf(byte, sizeof byte, "%02X", msg.Data[i]);
+    line += byte;
+  }
+  return line;
 }

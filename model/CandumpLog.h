@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <istream>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,5 +30,7 @@ struct TCandumpLog {
 };
 
 [[nodiscard]] std::optional<TCandumpFrame> ParseCandumpLine(std::string_view line);
+// The line of one frame, without line end, in the form ParseCandumpLine reads.
+[[nodiscard]] std::string FormatCandumpLine(std::int64_t timeUs, const TCanMsgProg& msg, std::string_view interface = "can0");
 // Reads every line; empty lines are ignored, malformed ones skipped and counted.
 [[nodiscard]] TCandumpLog ReadCandumpLog(std::istream& in);

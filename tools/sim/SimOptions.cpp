@@ -14,6 +14,8 @@ announces itself to the Ferrolux device list and removes the announcement when i
   --loop              with --replay: start the log over when it ends
   --flood             send frames as fast as the line takes them (benchmarks)
   --verbose           print the frames the program transmits
+  --record FILE       write the frames the program transmits to FILE as a candump log,
+                      time-stamped with this machine's clock when they arrive
   --help              show this text
 
 Traffic flows only while the channel is open (after a bit rate and "O"); the demo bus has
@@ -36,6 +38,7 @@ std::variant<TSimOptions, TSimOptionsError> ParseSimOptions(int argc, const char
     if (arg == "--serial") ok = value(options.Serial) && !options.Serial.empty();
     else if (arg == "--description") ok = value(options.Description);
     else if (arg == "--replay") ok = value(options.ReplayFile) && !options.ReplayFile.empty();
+    else if (arg == "--record") ok = value(options.RecordFile) && !options.RecordFile.empty();
     else if (arg == "--loop") options.Loop = true;
     else if (arg == "--flood") options.Flood = true;
     else if (arg == "--verbose") options.Verbose = true;
