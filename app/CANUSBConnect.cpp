@@ -100,6 +100,7 @@ void TfCANUSBMain::UpdateConnectionState(bool connected, const QString& deviceNa
   CanAdapter.SetConnected(connected);
 
   if (connected) {
+    FSender.ResetFailures();
     Timer1->start();
     Timer3->start();
     FStatusPanels[0]->setText(QStringLiteral("Version: ") + CanAdapter.GetDeviceVersionString());

@@ -24,6 +24,7 @@
 #include "filters/HwFilterPage.h"
 #include "filters/IdFilterPage.h"
 #include "storage/DataFolder.h"
+#include "transmit/PredefinedMessagePage.h"
 #include "storage/MyRegValues.h"
 #include "storage/ProjectDocument.h"
 #include "lists/ListView.h"
@@ -52,6 +53,7 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   PageControl1 = new TMainPages(this);
   setCentralWidget(PageControl1);
   BuildTrafficPages();
+  BuildTransmitPages();
   BuildExport();
   BuildStatusBar();
   BuildTimers();
@@ -221,6 +223,8 @@ void TfCANUSBMain::FormCreate() {
   SetProjectList(TProjectListRole::HardwareFilter, &FHwFilter);
   SetProjectList(TProjectListRole::Monitor, &FTraffic.Monitor());
   SetProjectList(TProjectListRole::Trace, &FTraffic.Trace());
+  SetProjectList(TProjectListRole::PredefinedMessages, &FPredefined);
+  SetProjectList(TProjectListRole::LogMessage, &FTriggerLog);
   FProject->New();
 
   // Not reported when it fails: the file operations that need it report their own failure.
@@ -232,6 +236,7 @@ void TfCANUSBMain::FormCreate() {
   actionMonitorColor->setChecked(FSettings->FActivateColorButtons);
   actionTraceColor->setChecked(FSettings->FActivateColorButtons);
   PageControl1->setCurrentIndex(TMainPages::pgMonitor);
+  PredefinedMessagePage->ShowFirstEditorPage();
 
   FReceiveQueue = std::make_unique<ReceiveQueue>();
   BuildConnection();
@@ -367,9 +372,6 @@ void TfCANUSBMain::Timer1Timer() {
   FStatusPanels[4]->setText(QStringLiteral("Buff: %1").arg(FReceiveQueue->Count()));
   FTraffic.DrainTick(*FReceiveQueue);
 }
-
-// Sends the predefined timer rows that are due, once the predefined list is placed.
-void TfCANUSBMain::Timer3Timer() {}
 
 // --- dialogs -------------------------------------------------------------------------------
 

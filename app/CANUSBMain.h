@@ -22,8 +22,12 @@
 #include "ftdi/FTDI_D2XX.h"
 #include "model/CanMsgProg.h"
 #include "platform/HidDeviceController.h"
+#include "platform/TickCount.h"
 #include "storage/ZelCanRegIni.h"
 #include "filters/HwFilterList.h"
+#include "transmit/FrameSender.h"
+#include "transmit/PredefinedMessageList.h"
+#include "transmit/TriggerLogList.h"
 #include "views/TrafficViews.h"
 
 class QAction;
@@ -43,6 +47,9 @@ class TMonitorPage;
 class TTracePage;
 class TIdFilterPage;
 class THwFilterPage;
+class TSendMessagePanel;
+class TPredefinedMessagePage;
+class TTriggerLogPage;
 
 // Makes the HID backend of the window's device controller and of the HID driver (each gets
 // its own); tests put scripted devices behind it.
@@ -114,6 +121,9 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] const TCanMsgProg& EmptyMessage() const { return EmptyMsg; }
   [[nodiscard]] TTrafficViews& Traffic() { return FTraffic; }
   [[nodiscard]] THwFilterList& HardwareFilter() { return FHwFilter; }
+  [[nodiscard]] TPredefinedMessageList& PredefinedMessages() { return FPredefined; }
+  [[nodiscard]] TTriggerLogList& TriggerLog() { return FTriggerLog; }
+  [[nodiscard]] TFrameSender& Sender() { return FSender; }
   [[nodiscard]] const TAdapterDeviceList& AdapterDevices() const { return AdapterDeviceList; }
   [[nodiscard]] const THidDeviceList& HidDevices() const { return HidDeviceList; }
   [[nodiscard]] THidDeviceController& HidDevCtrl() { return *FHidDevCtrl; }
@@ -140,6 +150,9 @@ class TfCANUSBMain : public QMainWindow {
   TTracePage* TracePage = nullptr;
   TIdFilterPage* IdFilterPage = nullptr;
   THwFilterPage* HwFilterPage = nullptr;
+  TSendMessagePanel* SendMessagePanel = nullptr;
+  TPredefinedMessagePage* PredefinedMessagePage = nullptr;
+  TTriggerLogPage* TriggerLogPage = nullptr;
 
   QAction* actionProjectNew = nullptr;
   QAction* actionProjectOpen = nullptr;
@@ -173,6 +186,9 @@ class TfCANUSBMain : public QMainWindow {
   void BuildSocketCan();
   void ShowSocketCanLink();
   void BuildExport();
+  void BuildTransmitPages();
+  [[nodiscard]] bool WriteToAdapter(const TCanMsgProg& msg);
+  void ShowFailedSends(int failed);
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
   void ShowPlainMessage(const QString& text);
   void FormCreate();
@@ -193,6 +209,11 @@ class TfCANUSBMain : public QMainWindow {
   TTrafficViews FTraffic;
   // The check limit is what the chosen driver can load: 0 until a connect picked one.
   THwFilterList FHwFilter{{}, [this] { return CanAdapter.GetFilterCount(); }};
+  TTriggerLogList FTriggerLog;
+  TFrameSender FSender{{[this](const TCanMsgProg& msg) { return WriteToAdapter(msg); },
+                        [this](const TCanMsgProg& msg) { FTraffic.EnterSentMessage(msg); }}};
+  TPredefinedMessageList FPredefined{{[this](const TCanMsgProg& msg) { FSender.Send(msg); },
+                                      [this](const QString& text) { FTriggerLog.AddTriggerLogEntry(text); }, &GetTickCount}};
   TZelCanUsb CanUsb;
   TZelCanUsbSerial CanUsbSerial;
   std::unique_ptr<TZelCanUsbHid> CanUsbHid;

@@ -8,6 +8,7 @@
 #include "app/UserAction.h"
 #include "lists/ListLayoutView.h"
 #include "transmit/TriggerLogExport.h"
+#include "transmit/TriggerLogPage.h"
 #include "views/MonitorPage.h"
 #include "views/TracePage.h"
 #include "views/TrafficExport.h"
@@ -24,6 +25,10 @@ void TfCANUSBMain::BuildExport() {
   EnableAction(MonitorPage->actionPrintMonitorData, this, [this] { actionPrintMonitorDataExecute(); });
   EnableAction(TracePage->actionExportTraceData, this, [this] { actionExportTraceDataExecute(); });
   EnableAction(TracePage->actionPrintTraceData, this, [this] { actionPrintTraceDataExecute(); });
+  EnableAction(TriggerLogPage->actionExportTriggerLog, this,
+               [this] { ExportTriggerLog(FTriggerLog, *TriggerLogPage->vstTriggerLogData()); });
+  EnableAction(TriggerLogPage->actionPrintTriggerLog, this,
+               [this] { PrintTriggerLog(FTriggerLog, *TriggerLogPage->vstTriggerLogData()); });
 }
 
 void TfCANUSBMain::actionExportMonitorDataExecute() {

@@ -9,6 +9,7 @@
 
 #include "app/ReceivePipeline.h"
 #include "CanPackage/source/ZelCanDriver.h"
+#include "transmit/PredefinedMessageList.h"
 #include "views/TrafficViews.h"
 
 namespace {
@@ -69,6 +70,20 @@ std::int64_t ResidentBytes() {
   return static_cast<std::int64_t>(resident) * sysconf(_SC_PAGESIZE);
 }
 
+// 20 checked trigger rows that never match: every frame is compared with all of them.
+void ArmTriggers(TPredefinedMessageList& triggers, TTrafficViews& views) {
+  for (int i = 0; i < 20; ++i) {
+    const std::size_t row = triggers.AddMessage();
+    TPredefinedEdit edit;
+    edit.TriggerType = static_cast<std::uint8_t>(TTriggerType::Message);
+    edit.TriggerCode.CanId = 0x7F0 + i;
+    edit.TriggerCode.DLC = 8;
+    triggers.ApplyEdit(row, edit);
+    triggers.SetRowChecked(row, true);
+  }
+  views.MatchTriggerMessages = [&triggers](const TCanMsgProg& msg) { triggers.MatchTriggerMessages(msg); };
+}
+
 QApplication& BenchApp() {
   static int argc = 1;
   static char name[] = "ferrolux-bench";
@@ -90,6 +105,8 @@ static void BM_Pipeline(benchmark::State& state) {
     ReceiveQueue queue;
     TBMDThread thread;
     TTrafficViews views(QuietSeams());
+    TPredefinedMessageList triggers({});
+    ArmTriggers(triggers, views);
     AttachReceiveLoop(thread, facade, queue);
     thread.Start();
     std::int64_t drained = 0;

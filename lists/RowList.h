@@ -26,6 +26,8 @@ class TRowListBase {
   [[nodiscard]] virtual QVariant CellImage(std::size_t /*row*/, int /*column*/) const { return {}; }
   // A number the list's own drawing needs (e.g. a bar's value); Qt::UserRole.
   [[nodiscard]] virtual QVariant CellValue(std::size_t /*row*/, int /*column*/) const { return {}; }
+  // Rows can be reordered by dragging them within the list; the list's page does the move.
+  [[nodiscard]] virtual bool RowsDraggable() const { return false; }
   // The user clicked the row's check box.
   virtual void SetRowChecked(std::size_t /*row*/, bool /*checked*/) {}
 

@@ -56,8 +56,9 @@ QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 Qt::ItemFlags TRowModel::flags(const QModelIndex& index) const {
-  if (!index.isValid()) return Qt::NoItemFlags;
+  if (!index.isValid()) return FList.RowsDraggable() ? Qt::ItemIsDropEnabled : Qt::NoItemFlags;
   Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+  if (FList.RowsDraggable()) result |= Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
   if (index.column() == 0 && FList.RowState(StoreRow(index.row())).CheckType != TCheckType::ctNone)
     result |= Qt::ItemIsUserCheckable;
   return result;
@@ -69,6 +70,10 @@ bool TRowModel::setData(const QModelIndex& index, const QVariant& value, int rol
   if (FList.RowState(row).CheckType == TCheckType::ctNone) return false;
   FList.SetRowChecked(row, static_cast<Qt::CheckState>(value.toInt()) == Qt::Checked);
   return true;
+}
+
+Qt::DropActions TRowModel::supportedDropActions() const {
+  return FList.RowsDraggable() ? Qt::MoveAction : Qt::IgnoreAction;
 }
 
 void TRowModel::SetFont(const QFont& font) {

@@ -22,6 +22,7 @@ class TRowModel : public QAbstractTableModel {
   [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+  [[nodiscard]] Qt::DropActions supportedDropActions() const override;
 
   // The font the view draws rows with; bold columns get its bold form.
   void SetFont(const QFont& font);

@@ -15,6 +15,7 @@ void TTrafficViews::EnterReceivedMessage(const TCanMsgProg& msg) {
   FIdFilter.EnsureCanIdInFilter(msg);
   FTrace.AddToTrace(msg, true);
   FMonitor.AddToMonitor(msg, true);
+  if (MatchTriggerMessages) MatchTriggerMessages(msg);
 }
 
 void TTrafficViews::EnterSentMessage(const TCanMsgProg& msg) {

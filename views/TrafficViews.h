@@ -26,11 +26,13 @@ class TTrafficViews {
   [[nodiscard]] TMonitorList& Monitor() { return FMonitor; }
   [[nodiscard]] TCanIdDetails& CanIdDetails() { return FDetails; }
 
-  // A received frame: filter row, trace row, monitor row (trigger matching follows here).
+  // A received frame: filter row, trace row, monitor row, then the trigger matching.
   void DispatchReceivedMessage(const TCanMsgProg& msg);
   // The part of the dispatch that enters a frame into the lists, without answering it: for
   // frames that come from a log rather than from the bus.
   void EnterReceivedMessage(const TCanMsgProg& msg);
+  // The predefined messages' answer to a received frame; set by their owner.
+  std::function<void(const TCanMsgProg&)> MatchTriggerMessages;
   // A frame this program has just written to the adapter: filter row, monitor, trace.
   void EnterSentMessage(const TCanMsgProg& msg);
 

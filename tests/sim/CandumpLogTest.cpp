@@ -69,3 +69,30 @@ TEST(CandumpLog, MalformedLinesAreSkippedAndCounted) {
   EXPECT_EQ(log.Frames.size(), 2u);
   EXPECT_EQ(log.SkippedLines, 13u);
 }
+
+TEST(CandumpLog, WrittenLinesReadBackAsTheSameFrames) {
+  TCanMsgProg standard;
+  standard.CanId = 0x7E8;
+  standard.DLC = 3;
+  standard.Data = {0x02, 0x7E, 0x00, 0, 0, 0, 0, 0};
+  TCanMsgProg extended;
+  extended.CanId = 0x18DAF110;
+  extended.Extended = true;
+  TCanMsgProg remote;
+  remote.CanId = 0x123;
+  remote.RTR = true;
+  remote.DLC = 4;
+  EXPECT_EQ(FormatCandumpLine(standard, 1'700'000'000'012'345), "(1700000000.012345) can0 7E8#027E00");
+  EXPECT_EQ(FormatCandumpLine(extended, 5), "(0.000005) can0 18DAF110#");
+  EXPECT_EQ(FormatCandumpLine(remote, 0), "(0.000000) can0 123#R4");
+  for (const TCanMsgProg& msg : {standard, extended, remote}) {
+    const auto frame = ParseCandumpLine(FormatCandumpLine(msg, 42));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->TimeUs, 42);
+    EXPECT_EQ(frame->Msg.CanId, msg.CanId);
+    EXPECT_EQ(frame->Msg.Extended, msg.Extended);
+    EXPECT_EQ(frame->Msg.RTR, msg.RTR);
+    EXPECT_EQ(frame->Msg.DLC, msg.DLC);
+    EXPECT_EQ(frame->Msg.Data, msg.Data);
+  }
+}

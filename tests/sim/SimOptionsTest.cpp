@@ -17,7 +17,8 @@ TEST(SimOptions, DefaultsAndEveryOption) {
   EXPECT_FALSE(defaults.Flood || defaults.Loop || defaults.Help);
 
   const auto set = std::get<TSimOptions>(
-      Parse({"--serial", "AB12", "--description", "Tiny CAN", "--replay", "x.log", "--loop", "--verbose"}));
+      Parse({"--serial", "AB12", "--description", "Tiny CAN", "--replay", "x.log", "--loop", "--verbose", "--record", "sent.log"}));
+  EXPECT_EQ(set.RecordFile, "sent.log");
   EXPECT_EQ(set.Serial, "AB12");
   EXPECT_EQ(set.Description, "Tiny CAN");
   EXPECT_EQ(set.ReplayFile, "x.log");
@@ -30,6 +31,6 @@ TEST(SimOptions, DefaultsAndEveryOption) {
 
 TEST(SimOptions, Mistakes) {
   for (const auto& args : std::vector<std::vector<const char*>>{
-           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"}, {"stray"}})
+           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--record"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"}, {"stray"}})
     EXPECT_TRUE(std::holds_alternative<TSimOptionsError>(Parse(args))) << args.front();
 }

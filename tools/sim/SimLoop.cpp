@@ -9,12 +9,19 @@
 #include <system_error>
 
 #include "CanPackage/source/AsciiProtocol.h"
+#include "model/CandumpLog.h"
 
 namespace {
 
 std::int64_t WallUs() {
   using namespace std::chrono;
   return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Record time stamps are calendar time, as candump writes them.
+std::int64_t RealTimeUs() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 bool IsTemporary(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
@@ -79,8 +86,11 @@ void TSimLoop::ReadCommands(std::int64_t wallUs) {
   const bool wasOpen = FAdapter.IsOpen();
   FQueue.PushReply(FAdapter.Feed(std::string_view(buffer, static_cast<std::size_t>(count))));
   NoteStateChange(wasOpen, wallUs);
-  for (const TCanMsgProg& msg : FAdapter.TakeTransmitted())
+  const std::int64_t arrivedUs = RealTimeUs();
+  for (const TCanMsgProg& msg : FAdapter.TakeTransmitted()) {
     if (FVerbose) FLog << "sent by the program: " << AsciiProtocol::TransmitLine(msg) << '\n';
+    if (FRecord) *FRecord << FormatCandumpLine(msg, arrivedUs) << '\n' << std::flush;
+  }
 }
 
 void TSimLoop::NoteStateChange(bool wasOpen, std::int64_t wallUs) {

@@ -25,6 +25,9 @@ class TSimLoop {
 
   TSimLoop(int fd, TAsciiAdapterEmulator& adapter, TTrafficSource& source, std::ostream& log, bool verbose);
 
+  // Frames the program transmits are written here as candump lines with their arrival time.
+  void RecordTo(std::ostream* record) { FRecord = record; }
+
   // Runs until stop is set; the signals that set it are let through only while waiting
   // (waitMask is the signal mask during the wait).
   void Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
@@ -44,6 +47,7 @@ class TSimLoop {
   TTrafficSource& FSource;
   std::ostream& FLog;
   bool FVerbose;
+  std::ostream* FRecord = nullptr;
   TOutputQueue FQueue;
   std::optional<TTimedFrame> FLookahead;
   bool FSourceEnded = false;

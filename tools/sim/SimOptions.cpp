@@ -15,6 +15,10 @@ const QCommandLineOption kReplay(QStringLiteral("replay"),
 const QCommandLineOption kLoop(QStringLiteral("loop"), QStringLiteral("With --replay: start the log over when it ends."));
 const QCommandLineOption kFlood(QStringLiteral("flood"), QStringLiteral("Send frames as fast as the line takes them (benchmarks)."));
 const QCommandLineOption kVerbose(QStringLiteral("verbose"), QStringLiteral("Print the frames the program transmits."));
+const QCommandLineOption kRecord(QStringLiteral("record"),
+                                 QStringLiteral("Write the frames the program transmits to FILE as a candump log, time-stamped\n"
+                                                "with this machine's clock when they arrive."),
+                                 QStringLiteral("FILE"));
 const QCommandLineOption kHelp({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
 const QCommandLineOption kVersion(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
 
@@ -27,7 +31,7 @@ void SetUp(QCommandLineParser& parser) {
       "periodic frames at 10 ms, 100 ms and 1 s and a diagnostic exchange every 5 s.\n"
       "The announcement is <serial>.dev in $XDG_RUNTIME_DIR/ferrolux/devices\n"
       "(/tmp/ferrolux-<uid>/devices without XDG_RUNTIME_DIR)."));
-  parser.addOptions({kSerial, kDescription, kReplay, kLoop, kFlood, kVerbose, kHelp, kVersion});
+  parser.addOptions({kSerial, kDescription, kReplay, kLoop, kFlood, kVerbose, kRecord, kHelp, kVersion});
 }
 
 }  // namespace
@@ -54,10 +58,12 @@ std::variant<TSimOptions, TSimOptionsError> ParseSimOptions(int argc, const char
   options.Loop = parser.isSet(kLoop);
   options.Flood = parser.isSet(kFlood);
   options.Verbose = parser.isSet(kVerbose);
+  options.RecordFile = parser.value(kRecord).toStdString();
   options.Help = parser.isSet(kHelp);
   options.Version = parser.isSet(kVersion);
   if (options.Serial.empty()) return TSimOptionsError{"--serial needs a serial number"};
   if (parser.isSet(kReplay) && options.ReplayFile.empty()) return TSimOptionsError{"--replay needs a file"};
+  if (parser.isSet(kRecord) && options.RecordFile.empty()) return TSimOptionsError{"--record needs a file"};
   if (options.Flood && !options.ReplayFile.empty()) return TSimOptionsError{"--flood and --replay exclude each other"};
   if (options.Loop && options.ReplayFile.empty()) return TSimOptionsError{"--loop needs --replay"};
   return options;

@@ -8,6 +8,7 @@ struct TSimOptions {
   std::string Serial = "SIM00001";
   std::string Description = "CAN-IF";
   std::string ReplayFile;  // empty: the built-in demo scenario
+  std::string RecordFile;  // empty: the frames the program sends are not written down
   bool Loop = false;
   bool Flood = false;
   bool Verbose = false;

@@ -72,6 +72,12 @@ int Run(const TSimOptions& options) {
             << ", announced in " << announcement.Path() << std::endl;
 
   TSimLoop loop(terminal.MasterFd(), adapter, *source, std::cerr, options.Verbose);
+  std::ofstream record;
+  if (!options.RecordFile.empty()) {
+    record.open(options.RecordFile, std::ios::trunc);
+    if (!record) throw std::runtime_error("cannot write " + options.RecordFile);
+    loop.RecordTo(&record);
+  }
   loop.Run(gStop, waitMask);
   std::cerr << "ferrolux-sim: stopped";
   if (loop.DroppedFrames()) std::cerr << ", " << loop.DroppedFrames() << " frames dropped while the line was full";
