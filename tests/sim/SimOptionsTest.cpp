@@ -23,12 +23,16 @@ TEST(SimOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(set.ReplayFile, "x.log");
   EXPECT_TRUE(set.Loop && set.Verbose);
   EXPECT_TRUE(std::get<TSimOptions>(Parse({"--flood"})).Flood);
+  EXPECT_EQ(std::get<TSimOptions>(Parse({"--flood"})).FloodRate, 0) << "unbounded unless asked";
+  EXPECT_EQ(std::get<TSimOptions>(Parse({"--flood", "--rate", "20000"})).FloodRate, 20'000);
   EXPECT_TRUE(std::get<TSimOptions>(Parse({"--help"})).Help);
   EXPECT_NE(SimUsage().find("--replay FILE"), std::string::npos);
 }
 
 TEST(SimOptions, Mistakes) {
   for (const auto& args : std::vector<std::vector<const char*>>{
-           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"}})
+           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"},
+           {"--rate", "100"}, {"--flood", "--rate"}, {"--flood", "--rate", "0"}, {"--flood", "--rate", "-5"},
+           {"--flood", "--rate", "20k"}, {"--flood", "--rate", "1000001"}})
     EXPECT_TRUE(std::holds_alternative<TSimOptionsError>(Parse(args))) << args.front();
 }

@@ -1,5 +1,6 @@
 #include "tools/sim/SimOptions.h"
 
+#include <charconv>
 #include <string_view>
 
 std::string SimUsage() {
@@ -12,7 +13,9 @@ announces itself to the Ferrolux device list and removes the announcement when i
   --description TEXT  description to announce (default CAN-IF)
   --replay FILE       play a can-utils candump log at its original pace instead of the demo
   --loop              with --replay: start the log over when it ends
-  --flood             send frames as fast as the line takes them (benchmarks)
+  --flood             send frames as fast as the line takes them (benchmarks); each carries
+                      its sequence number 0, 1, 2 ... as eight little-endian data bytes
+  --rate N            with --flood: N frames per second instead (1 to 1000000)
   --verbose           print the frames the program transmits
   --help              show this text
 
@@ -22,6 +25,19 @@ The announcement is <serial>.dev in $XDG_RUNTIME_DIR/ferrolux/devices
 (/tmp/ferrolux-<uid>/devices without XDG_RUNTIME_DIR).
 )";
 }
+
+namespace {
+// The value after --rate: a whole number of frames per second within the line's reach.
+bool ParseRate(int argc, const char* const argv[], int& i, std::int64_t& rate) {
+  if (i + 1 >= argc) return false;
+  const std::string text = argv[++i];
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 1'000'000) return false;
+  rate = value;
+  return true;
+}
+}  // namespace
 
 std::variant<TSimOptions, TSimOptionsError> ParseSimOptions(int argc, const char* const argv[]) {
   TSimOptions options;
@@ -38,12 +54,14 @@ std::variant<TSimOptions, TSimOptionsError> ParseSimOptions(int argc, const char
     else if (arg == "--replay") ok = value(options.ReplayFile) && !options.ReplayFile.empty();
     else if (arg == "--loop") options.Loop = true;
     else if (arg == "--flood") options.Flood = true;
+    else if (arg == "--rate") ok = ParseRate(argc, argv, i, options.FloodRate);
     else if (arg == "--verbose") options.Verbose = true;
     else if (arg == "--help" || arg == "-h") options.Help = true;
     else return TSimOptionsError{"unknown option " + std::string(arg)};
     if (!ok) return TSimOptionsError{"option " + std::string(arg) + " needs a value"};
   }
   if (options.Flood && !options.ReplayFile.empty()) return TSimOptionsError{"--flood and --replay exclude each other"};
+  if (options.FloodRate > 0 && !options.Flood) return TSimOptionsError{"--rate needs --flood"};
   if (options.Loop && options.ReplayFile.empty()) return TSimOptionsError{"--loop needs --replay"};
   return options;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Command line of ferrolux-sim.
 
+#include <cstdint>
 #include <string>
 #include <variant>
 
@@ -10,6 +11,7 @@ struct TSimOptions {
   std::string ReplayFile;  // empty: the built-in demo scenario
   bool Loop = false;
   bool Flood = false;
+  std::int64_t FloodRate = 0;  // frames per second with --flood; 0: as fast as the line takes them
   bool Verbose = false;
   bool Help = false;
 };
