@@ -235,6 +235,7 @@ void TfCANUSBMain::FormCreate() {
 
   FReceiveQueue = std::make_unique<ReceiveQueue>();
   BuildConnection();
+  BuildDeviceLossWatch();
   ShowWarningOnStart();
   // The catalog window has nothing to show without its catalog file.
   if (!QFileInfo::exists(DataFolderPath(DataFolder::Catalog))) TracePage->actionBMW->setVisible(false);
@@ -314,6 +315,7 @@ void TfCANUSBMain::FormClose() {
   threadRead.Stop();
   threadRead.WaitFor();
   threadRead.OnExecute = nullptr;
+  FReturnWatch.reset();
   FConnection.reset();
   FReceiveQueue.reset();
   FProject.reset();

@@ -243,10 +243,45 @@ TEST_F(SerialDriverTest, VanishedAdapterFailsReadsAndWritesAndStillCloses) {
   TCanMsgProg msg;
   EXPECT_EQ(driver.WriteData(msg), 1);
   EXPECT_EQ(driver.GetDeviceStatus(), TZelCanUsbSerial::kStatusPortFailed);
+  EXPECT_TRUE(driver.DeviceLost());
   EXPECT_EQ(driver.CloseDevice(), CanResult::Ok);
   EXPECT_FALSE(driver.Connected());
   EXPECT_FALSE(driver.Port().Connected());
   EXPECT_EQ(driver.GetDeviceStatus(), 0);
+  EXPECT_FALSE(driver.DeviceLost());
+}
+
+// The tty vanishes while the reader is busy with a stream of frames: the reader stops by
+// itself, keeps every frame that arrived, and the other thread sees the driver's lost state.
+// Also built under TSan.
+TEST_F(SerialDriverTest, TtyThatVanishesUnderTheReaderEndsItsLoop) {
+  ASSERT_TRUE(Open());
+  TZelCanAdapter facade;
+  facade.SetAdapter(&driver);
+  ReceiveQueue queue;
+  TBMDThread thread;
+  AttachReceiveLoop(thread, facade, queue);
+  thread.Start();
+  constexpr int kFrames = 500;
+  for (int i = 0; i < kFrames; ++i) {
+    char line[32];
+    std::snprintf(line, sizeof line, "t1002%04X0000\r", i);
+    adapter.Send(line);
+  }
+  const auto deadline = Clock::now() + std::chrono::seconds(5);
+  while (queue.Count() < static_cast<std::size_t>(kFrames) && Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  adapter.Hangup();
+  while (thread.Runing() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_FALSE(thread.Runing()) << "the reader went on reading a vanished tty";
+  EXPECT_TRUE(facade.DeviceLost());
+  thread.WaitFor();
+  std::vector<int> seen;
+  DrainReceiveQueue(queue, [&](const TCanMsgProg& m) { seen.push_back(m.Data[0] << 8 | m.Data[1]); });
+  ASSERT_EQ(seen.size(), static_cast<std::size_t>(kFrames));
+  for (int i = 0; i < kFrames; ++i) ASSERT_EQ(seen[static_cast<std::size_t>(i)], i);
+  EXPECT_EQ(driver.CloseDevice(), CanResult::Ok);
+  EXPECT_FALSE(facade.DeviceLost());
 }
 
 // The reader thread and the user-interface thread on one stream: while frames flow, every
