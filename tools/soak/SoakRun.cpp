@@ -88,7 +88,7 @@ int TSoakRun::Exec() {
   // matcher on its way through DispatchReceivedMessage.
   FOut << "soak: " << FOptions.Minutes << " min at " << FOptions.Rate << " frames/s from " << FOptions.SimProgram.toStdString()
        << std::endl;
-  FOut << "  min    frames   frames/s  queue  tick max ms (run / last min)  ticks>200ms  heap B/row  RSS MiB  lost  backw"
+  FOut << "  min    frames   frames/s  queue  tick max ms (run / last min)  ticks>200ms  heap B/row  RSS MiB      lost  backw"
        << std::endl;
   FClock.start();
   FDrainTimer.start();
@@ -130,7 +130,7 @@ void TSoakRun::PrintProgress() {
        << std::setw(11) << static_cast<double>(FSequence.Seen()) / seconds << std::setw(7) << FWindow->Queue()->Count()
        << std::setprecision(2) << std::setw(14) << FTotal.LongestUs / 1000.0 << " / " << std::setw(8) << FMinute.LongestUs / 1000.0
        << std::setw(15) << FTotal.OverIntervalTicks << std::setprecision(1) << std::setw(12) << HeapBytesPerTraceRow()
-       << std::setw(9) << ResidentKiB() / 1024 << std::setw(6) << FSequence.Missing() << std::setw(7) << FSequence.Backwards()
+       << std::setw(9) << ResidentKiB() / 1024 << std::setw(10) << FSequence.Missing() << std::setw(7) << FSequence.Backwards()
        << std::endl;
   FMinute = TDrainTiming{};
 }
@@ -172,6 +172,7 @@ int TSoakRun::Finish() {
        << " ms, longer than the 200 ms interval: " << FTotal.OverIntervalTicks << (keptPace ? "  [ok]" : "  [slow]") << "\n"
        << "  largest queue before a tick: " << FLargestQueue << ", queue capacity " << FWindow->Queue()->Capacity()
        << ", resident " << ResidentKiB() / 1024 << " MiB\n"
+       << "  serial driver: " << FWindow->SerialDriver().LineOverflows() << " overlong lines cut\n"
        << "  closed: " << (closed ? "yes" : "NO") << "; simulator: " << simLog.toStdString() << "\n";
   const bool passed = intact && monitorAgrees && withinBudget && closed && !simDropped;
   FOut << (passed ? "soak: PASSED" : "soak: FAILED") << std::endl;
