@@ -63,6 +63,7 @@ void TfCANUSBMain::ConnectPopupMenuPopup() {
 // --- open and close ------------------------------------------------------------------------
 
 void TfCANUSBMain::actionConnectExecute(QObject* Sender) {
+  StopAwaitingDevice();  // the user chose a device; a lost one is no longer awaited
   bool opened = false;
   {
     TWaitCursor wait;
@@ -83,6 +84,7 @@ void TfCANUSBMain::actionConnectExecute(QObject* Sender) {
 }
 
 void TfCANUSBMain::actionDisconnectExecute() {
+  if (StopAwaitingDevice()) return;
   bool closed = false;
   {
     TWaitCursor wait;
@@ -147,9 +149,9 @@ void TfCANUSBMain::HidDevCtrlDeviceChange() {
 }
 
 // Only a HID connection ends when a HID adapter goes; a capture on another adapter kind
-// carries on.
+// carries on. The HID adapter is awaited like any lost adapter.
 void TfCANUSBMain::HidDevCtrlDeviceUnplug(const THidDeviceInfo& device) {
   if (!IsZelHidDevice(device) || !CanAdapter.Connected()) return;
   if (CanAdapter.Adapter() != CanUsbHid.get()) return;
-  actionDisconnectExecute();
+  HandleDeviceLoss();
 }

@@ -241,6 +241,7 @@ void TfCANUSBMain::FormCreate() {
   FReceiveQueue = std::make_unique<ReceiveQueue>();
   BuildConnection();
   BuildSocketCan();
+  BuildDeviceLossWatch();
   ShowWarningOnStart();
   // The catalog window has nothing to show without its catalog file.
   if (!QFileInfo::exists(DataFolderPath(DataFolder::Catalog))) TracePage->actionBMW->setVisible(false);
@@ -320,6 +321,7 @@ void TfCANUSBMain::FormClose() {
   threadRead.Stop();
   threadRead.WaitFor();
   threadRead.OnExecute = nullptr;
+  FReturnWatch.reset();
   FConnection.reset();
   FReceiveQueue.reset();
   FProject.reset();

@@ -18,6 +18,7 @@
 #include "app/BMDThread.h"
 #include "app/ConnectMenuModel.h"
 #include "app/ConnectionController.h"
+#include "app/DeviceReturnWatch.h"
 #include "app/ReceiveQueue.h"
 #include "ftdi/FTDI_D2XX.h"
 #include "model/CanMsgProg.h"
@@ -101,6 +102,10 @@ class TfCANUSBMain : public QMainWindow {
   void actionPrintTraceDataExecute();
   void ExportTriggerLog(const TRowListBase& log, const QTreeView& view);
   void PrintTriggerLog(const TRowListBase& log, const QTreeView& view);
+  // An adapter that went away during a capture: closed, reported once, and reopened with the
+  // same settings when it is listed again; "Close" stops the wait.
+  void HandleDeviceLoss();
+  [[nodiscard]] TDeviceReturnWatch& ReturnWatch() { return *FReturnWatch; }
 
   // The window's HID device controller.
   void HidDevCtrlEnumerate();
@@ -189,6 +194,12 @@ class TfCANUSBMain : public QMainWindow {
   void BuildTransmitPages();
   [[nodiscard]] bool WriteToAdapter(const TCanMsgProg& msg);
   void ShowFailedSends(int failed);
+  void BuildDeviceLossWatch();
+  void CheckDeviceLost();
+  // Ends the wait for a lost adapter; false when none was awaited.
+  bool StopAwaitingDevice();
+  void SetAwaitingControls(bool awaiting);
+  [[nodiscard]] bool IsDeviceListed(const QString& kind, const QString& serialNr);
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
   void ShowPlainMessage(const QString& text);
   void FormCreate();
@@ -224,6 +235,8 @@ class TfCANUSBMain : public QMainWindow {
   std::unique_ptr<ReceiveQueue> FReceiveQueue;
   TBMDThread threadRead;
   std::unique_ptr<TConnectionController> FConnection;
+  std::unique_ptr<TDeviceReturnWatch> FReturnWatch;
+  bool FLossMessageOpen = false;
 
   bool FShowHints = true;
   bool FClosed = false;

@@ -24,34 +24,46 @@ TZelCanCustomAdapter* TConnectionController::DriverForKind(const QString& kind) 
 bool TConnectionController::ConnectTo(const TZelCanAdapterDevice& entry, const QString& hidProductName) {
   const bool hid = entry.Description == AdapterKind::ZelHid;
   const QString name = hid ? hidProductName : entry.SerialNr;
-  if (TZelCanCustomAdapter* driver = DriverForKind(entry.Description)) FAdapter.SetAdapter(driver);
-  return Open(name.toStdString(), name);
+  return OpenNew({entry.Description, entry.SerialNr, DriverForKind(entry.Description), name.toStdString(), name, {}, {}});
 }
 
 bool TConnectionController::ConnectAuto(const std::vector<TFtdiListEntry>& ftdi,
                                         const std::vector<THidListEntry>& hid) {
   for (const TFtdiListEntry& device : ftdi) {
-    if (device.Description == QLatin1String("CANUSB")) {
-      FAdapter.SetAdapter(FDrivers.CanUsb);
-      return Open(device.SerialNumber.toStdString(), device.SerialNumber);
-    }
+    if (device.Description == QLatin1String("CANUSB"))
+      return OpenNew({AdapterKind::LawicelUsb, device.SerialNumber, FDrivers.CanUsb, device.SerialNumber.toStdString(),
+                      device.SerialNumber, {}, {}});
   }
   for (const THidListEntry& device : hid) {
-    if (device.Text.contains(kHidProduct)) {
-      FAdapter.SetAdapter(FDrivers.CanUsbHid);
-      return Open(device.ProductName.toStdString(), device.ProductName);
-    }
+    if (device.Text.contains(kHidProduct))
+      return OpenNew({AdapterKind::ZelHid, device.SerialNumber, FDrivers.CanUsbHid, device.ProductName.toStdString(),
+                      device.ProductName, {}, {}});
   }
-  return Open(std::string(), QString());
+  // Nothing found: whatever driver an earlier connect selected stays selected.
+  return OpenNew({});
 }
 
-bool TConnectionController::Open(const std::string& deviceName, const QString& shownName) {
+bool TConnectionController::OpenNew(TOpenedDevice device) {
+  if (device.Driver) FAdapter.SetAdapter(device.Driver);
+  device.Driver = FAdapter.Adapter();
+  device.Filters = GetHardwareFilters ? GetHardwareFilters() : TCanFilters{{0, 0xFFFFFFFF}};
+  device.Rate = BitRateSettings ? BitRateSettings() : TBitRateSettings{};
+  return Open(device);
+}
+
+bool TConnectionController::Reopen() {
+  if (!FLastOpened.Driver || FAdapter.Connected()) return false;
+  FAdapter.SetAdapter(FLastOpened.Driver);
+  return Open(FLastOpened);
+}
+
+bool TConnectionController::Open(const TOpenedDevice& device) {
   FQueue.Clear();
-  FAdapter.SetFilter(GetHardwareFilters ? GetHardwareFilters() : TCanFilters{{0, 0xFFFFFFFF}});
-  const TBitRateSettings rate = BitRateSettings ? BitRateSettings() : TBitRateSettings{};
-  const std::int32_t btr = rate.Btr0 * 256 + rate.Btr1;
-  if (FAdapter.OpenDevice(deviceName, static_cast<std::uint16_t>(rate.CanBitRate), btr) != 0) return false;
-  FDeviceName = shownName;
+  FAdapter.SetFilter(device.Filters);
+  const std::int32_t btr = device.Rate.Btr0 * 256 + device.Rate.Btr1;
+  if (FAdapter.OpenDevice(device.DeviceName, static_cast<std::uint16_t>(device.Rate.CanBitRate), btr) != 0) return false;
+  FLastOpened = device;
+  FDeviceName = device.ShownName;
   FAdapter.SetConnected(true);
   if (OnStateChanged) OnStateChanged(true, FDeviceName);
   FReader.Start();

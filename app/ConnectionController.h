@@ -19,6 +19,18 @@ struct TBitRateSettings {
   std::uint8_t Btr1 = 0;
 };
 
+// What the last successful connect opened, kept so that a device that went away can be
+// opened again exactly so: same driver, device, acceptance filters and bit rate.
+struct TOpenedDevice {
+  QString Kind;      // adapter kind key of the device; empty when no device was found
+  QString SerialNr;  // its serial number in the device lists
+  TZelCanCustomAdapter* Driver = nullptr;
+  std::string DeviceName;
+  QString ShownName;
+  TCanFilters Filters;
+  TBitRateSettings Rate;
+};
+
 struct TConnectDrivers {
   TZelCanCustomAdapter* CanUsb = nullptr;
   TZelCanCustomAdapter* CanUsbSerial = nullptr;
@@ -43,17 +55,27 @@ class TConnectionController {
   // Stops the reader, waits for it, closes. False when the driver refused to close.
   [[nodiscard]] bool Disconnect();
 
+  // Opens the device of the last successful connect again, with the filters and bit rate it
+  // had then (the settings may have changed meanwhile). False when it does not open.
+  [[nodiscard]] bool Reopen();
+
   [[nodiscard]] bool Connected() const { return FAdapter.Connected(); }
+  // The open device went away: its driver says so (the reader has stopped on it).
+  [[nodiscard]] bool DeviceLost() const { return FAdapter.Connected() && FAdapter.DeviceLost(); }
+  [[nodiscard]] const TOpenedDevice& LastOpened() const { return FLastOpened; }
   [[nodiscard]] const QString& DeviceName() const { return FDeviceName; }
   // The driver a connect uses for an adapter kind, or null for an unknown kind.
   [[nodiscard]] TZelCanCustomAdapter* DriverForKind(const QString& kind) const;
 
  private:
-  bool Open(const std::string& deviceName, const QString& shownName);
+  // Selects the driver (when known) and opens with the current filters and bit rate.
+  bool OpenNew(TOpenedDevice device);
+  bool Open(const TOpenedDevice& device);
 
   TZelCanAdapter& FAdapter;
   TConnectDrivers FDrivers;
   ReceiveQueue& FQueue;
   TBMDThread& FReader;
   QString FDeviceName;
+  TOpenedDevice FLastOpened;
 };

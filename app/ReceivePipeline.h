@@ -14,7 +14,8 @@
 }
 
 // Reads until the worker is terminated: after an idle result or a stop request it sleeps
-// 1 ms, after anything else it reads again at once.
+// 1 ms, after anything else it reads again at once. It also ends once the driver reports its
+// device lost, after queuing what the last read delivered.
 void threadReadExecute(TZelCanAdapter& adapter, ReceiveQueue& queue, const TBMDWorker& thread);
 
 // Makes `thread` run the receive loop over `adapter` into `queue`.

@@ -28,6 +28,9 @@ class TZelCanAdapter {
   void StartRxEvent();
   void StopRxEvent();
 
+  // The plugged-in driver lost its device; false without a driver.
+  [[nodiscard]] bool DeviceLost() const { return FAdapter && FAdapter->DeviceLost(); }
+
   [[nodiscard]] TZelCanCustomAdapter* Adapter() const { return FAdapter; }
   void SetAdapter(TZelCanCustomAdapter* Value);
   // Called by a driver that is being destroyed.

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +40,13 @@ class TZelCanCustomAdapter {
   void UnRegisterEventLink(TCanEventLink* /*CanEventLink*/) { FCanEventLink = nullptr; }
   [[nodiscard]] TCanEventLink* CanEventLink() const { return FCanEventLink; }
 
+  // The device went away under an open channel (unplugged, its tty or interface gone). A
+  // driver sets this wherever it notices, usually inside ReadData on the reader thread, and
+  // from then on answers reads with NoMessage at once; the receive loop stops on it and the
+  // window closes the channel and waits for the device to come back. Cleared by the next
+  // open and by close.
+  [[nodiscard]] bool DeviceLost() const { return FDeviceLost.load(std::memory_order_acquire); }
+
   [[nodiscard]] TAdapterType AdapterType() const { return FAdapterType; }
   void SetAdapterType(TAdapterType value) { FAdapterType = value; }
 
@@ -47,10 +55,14 @@ class TZelCanCustomAdapter {
   void RemoveFreeNotification(TZelCanAdapter* facade);
 
  protected:
+  void SetDeviceLost(bool lost) { FDeviceLost.store(lost, std::memory_order_release); }
+
   std::uint16_t FCanBaudRate = 0;
   TAdapterType FAdapterType = TAdapterType::atUSB;
   TCanEventLink* FCanEventLink = nullptr;
 
  private:
   std::vector<TZelCanAdapter*> FFreeNotifies;
+  // Written by whichever thread notices the loss, read by the reader loop and the window.
+  std::atomic<bool> FDeviceLost{false};
 };

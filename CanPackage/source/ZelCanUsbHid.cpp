@@ -112,12 +112,14 @@ bool TZelCanUsbHid::InitAdapter(std::uint16_t bitRate, std::int32_t btr) {
 std::int32_t TZelCanUsbHid::OpenDevice(const std::string& /*DeviceName*/, std::uint16_t BitRate, std::int32_t BTR) {
   // Before the first timed enumeration has run (a tool opening right after start) look now.
   if (!HasDevice()) FController->Poll();
+  SetDeviceLost(false);
   FOpen = HasDevice() && InitAdapter(BitRate, BTR);
   SetConnected(FOpen);
   return FOpen ? CanResult::Ok : CanResult::Failed;
 }
 
 std::int32_t TZelCanUsbHid::CloseDevice() {
+  SetDeviceLost(false);
   if (!FOpen) return CanResult::Ok;
   DiscardCommandInput();
   (void)ExchangeCommand(AsciiProtocol::WithCR(AsciiProtocol::CloseCommand));
@@ -133,6 +135,7 @@ std::int32_t TZelCanUsbHid::ReadData(PCanMsgProgs& msgs) {
     if (!device) return CanResult::NoMessage;
     std::vector<std::uint8_t> report(ReportBufferLength(device->InputReportLength()), 0);
     const int got = device->ReadInputReport(THidChannelKind::Receive, report, kReadWaitMs);
+    if (got < 0 && FOpen) SetDeviceLost(true);  // the system refuses reads of an unplugged device
     if (got <= 0) return CanResult::NoMessage;
     const TCanMsgs frames = HidReport::DecodeFrameReport(std::span(report.data(), static_cast<std::size_t>(got)));
     if (frames.empty()) return CanResult::NoMessage;

@@ -71,7 +71,7 @@ void TZelCanUsbSerial::WaitForPortUnlocked(std::unique_lock<std::mutex>& lock, s
   const bool alive = FPort.WaitForInput(timeoutMs);
   lock.lock();
   FWatchingPort = false;
-  if (!alive) FPortFailed.store(true, std::memory_order_release);
+  if (!alive) SetDeviceLost(true);
   FInputTaken.notify_all();  // whoever waits may now read the port itself
 }
 
@@ -80,11 +80,11 @@ std::optional<TZelCanUsbSerial::TUnit> TZelCanUsbSerial::ReadUnit(std::uint32_t 
   std::unique_lock lock(FLock);
   for (;;) {
     if (auto unit = TakeLocked(receivePath)) return unit;
-    if (!FPortFailed.load(std::memory_order_acquire) && !FWatchingPort) {
+    if (!DeviceLost() && !FWatchingPort) {
       FillLocked();
       if (auto unit = TakeLocked(receivePath)) return unit;
     }
-    if (FPortFailed.load(std::memory_order_acquire)) return std::nullopt;
+    if (DeviceLost()) return std::nullopt;
     const std::uint32_t elapsed = GetTickCount() - start;  // unsigned: wraps correctly
     if (elapsed >= kReplyTimeoutMs) {
       // A line whose CR did not come within the window is lost.
@@ -98,7 +98,7 @@ std::optional<TZelCanUsbSerial::TUnit> TZelCanUsbSerial::ReadUnit(std::uint32_t 
 }
 
 void TZelCanUsbSerial::NotePortState() {
-  if (!FPort.WaitForInput(0)) FPortFailed.store(true, std::memory_order_release);
+  if (!FPort.WaitForInput(0)) SetDeviceLost(true);
 }
 
 void TZelCanUsbSerial::PurgeInput() {
@@ -123,7 +123,7 @@ std::uint64_t TZelCanUsbSerial::LineOverflows() {
 
 bool TZelCanUsbSerial::ExchangeCommand(std::string_view text, std::string& reply) {
   reply.clear();
-  if (FPortFailed.load(std::memory_order_acquire)) return false;
+  if (DeviceLost()) return false;
   {
     // Whatever came before the command is not its reply: frames are kept, the rest dropped.
     std::lock_guard lock(FLock);
@@ -153,7 +153,7 @@ bool TZelCanUsbSerial::InitAdapter(const std::string& DeviceName, std::uint16_t 
   FPort.DataBits = TFT_DataBits::db8;
   FPort.StopBits = TFT_StopBits::sb1;
   FPort.Parity = TFT_Parity::Pa_none;
-  FPortFailed.store(false, std::memory_order_release);
+  SetDeviceLost(false);
   if (!FPort.OpenBySerial(DeviceName)) return false;
   PurgeInput();
   FPort.PurgeBuffers(FT_PURGE_TX);
@@ -185,7 +185,7 @@ std::int32_t TZelCanUsbSerial::CloseDevice() {
   ExchangeCommand(AsciiProtocol::WithCR(AsciiProtocol::CloseCommand), reply);
   PurgeBoth();
   FPort.Close();
-  FPortFailed.store(false, std::memory_order_release);
+  SetDeviceLost(false);
   SetConnected(false);
   FOpenState = 0;
   return CanResult::Ok;
@@ -223,7 +223,7 @@ void TZelCanUsbSerial::GetDeviceDriverVersion(QStringList& list) { GetDeviceVers
 
 std::int32_t TZelCanUsbSerial::GetDeviceStatus() {
   // The adapter has no status query; all the driver can know is whether its port failed.
-  return FPortFailed.load(std::memory_order_acquire) ? kStatusPortFailed : 0;
+  return DeviceLost() ? kStatusPortFailed : 0;
 }
 
 void TZelCanUsbSerial::StopRxEvent() {

@@ -27,7 +27,7 @@ class TZelCanUsbSerial : public TZelCanDriver {
  public:
   // How long a reply unit may take, from the start of the read.
   static constexpr std::uint32_t kReplyTimeoutMs = 500;
-  // Reported by GetDeviceStatus once the port failed (the adapter was unplugged).
+  // Reported by GetDeviceStatus once the port failed (the adapter was unplugged, DeviceLost).
   static constexpr std::int32_t kStatusPortFailed = 0x80;
 
   TZelCanUsbSerial();
@@ -74,7 +74,6 @@ class TZelCanUsbSerial : public TZelCanDriver {
   bool FWatchingPort = false;
   bool FExchangeWaiting = false;
   std::optional<TUnit> FReply;  // a reply line the receive path took for the waiting exchange
-  std::atomic<bool> FPortFailed{false};
   int FOpenState = 0;
   QString FVersion;
 };

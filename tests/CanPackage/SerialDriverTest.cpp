@@ -17,6 +17,30 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The window's receive loop running over a driver; stopped and joined at the end.
+struct TRunningReader {
+  explicit TRunningReader(TZelCanCustomAdapter& driver) {
+    facade.SetAdapter(&driver);
+    AttachReceiveLoop(thread, facade, queue);
+    thread.Start();
+  }
+  ~TRunningReader() {
+    thread.Stop();
+    thread.WaitFor();
+  }
+  TZelCanAdapter facade;
+  ReceiveQueue queue;
+  TBMDThread thread;
+};
+
+// Frame line number i of a counted stream, and the number a received frame carries.
+std::string CountedFrameLine(int i) {
+  char line[32];
+  std::snprintf(line, sizeof line, "t1002%04X0000\r", i);
+  return line;
+}
+int CountedFrameNumber(const TCanMsgProg& msg) { return msg.Data[0] << 8 | msg.Data[1]; }
+
 std::vector<std::string> OpenCommands(const std::string& rate) { return {rate, "M00000000", "mFFFFFFFF", "Z1", "V", "O"}; }
 
 class SerialDriverTest : public ::testing::Test {
@@ -243,10 +267,39 @@ TEST_F(SerialDriverTest, VanishedAdapterFailsReadsAndWritesAndStillCloses) {
   TCanMsgProg msg;
   EXPECT_EQ(driver.WriteData(msg), 1);
   EXPECT_EQ(driver.GetDeviceStatus(), TZelCanUsbSerial::kStatusPortFailed);
+  EXPECT_TRUE(driver.DeviceLost());
   EXPECT_EQ(driver.CloseDevice(), CanResult::Ok);
   EXPECT_FALSE(driver.Connected());
   EXPECT_FALSE(driver.Port().Connected());
   EXPECT_EQ(driver.GetDeviceStatus(), 0);
+  EXPECT_FALSE(driver.DeviceLost());
+}
+
+// The tty vanishes while the reader is busy with a stream of frames: the reader stops by
+// itself, keeps every frame that arrived, and the other thread sees the driver's lost state.
+// Also built under TSan.
+TEST_F(SerialDriverTest, TtyThatVanishesUnderTheReaderEndsItsLoop) {
+  ASSERT_TRUE(Open());
+  TRunningReader reader(driver);
+  TZelCanAdapter& facade = reader.facade;
+  ReceiveQueue& queue = reader.queue;
+  TBMDThread& thread = reader.thread;
+  constexpr int kFrames = 500;
+  for (int i = 0; i < kFrames; ++i) adapter.Send(CountedFrameLine(i));
+  const auto deadline = Clock::now() + std::chrono::seconds(5);
+  while (queue.Count() < static_cast<std::size_t>(kFrames) && Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  adapter.Hangup();
+  while (thread.Runing() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_FALSE(thread.Runing()) << "the reader went on reading a vanished tty";
+  EXPECT_TRUE(facade.DeviceLost());
+  thread.WaitFor();
+  std::vector<int> seen;
+  DrainReceiveQueue(queue, [&](const TCanMsgProg& m) { seen.push_back(CountedFrameNumber(m)); });
+  ASSERT_EQ(seen.size(), static_cast<std::size_t>(kFrames));
+  for (int i = 0; i < kFrames; ++i) ASSERT_EQ(seen[static_cast<std::size_t>(i)], i);
+  EXPECT_EQ(driver.CloseDevice(), CanResult::Ok);
+  EXPECT_FALSE(facade.DeviceLost());
 }
 
 // The reader thread and the user-interface thread on one stream: while frames flow, every
@@ -254,20 +307,16 @@ TEST_F(SerialDriverTest, VanishedAdapterFailsReadsAndWritesAndStillCloses) {
 // sends arrives exactly once and in order. Also built under TSan.
 TEST_F(SerialDriverTest, ReaderThreadAndTransmitsShareTheStream) {
   ASSERT_TRUE(Open());
-  TZelCanAdapter facade;
-  facade.SetAdapter(&driver);
-  ReceiveQueue queue;
-  TBMDThread thread;
-  AttachReceiveLoop(thread, facade, queue);
-  thread.Start();
+  TRunningReader reader(driver);
+  TZelCanAdapter& facade = reader.facade;
+  ReceiveQueue& queue = reader.queue;
+  TBMDThread& thread = reader.thread;
 
   std::atomic<bool> transmitting{true};
   int sent = 0;
   std::thread bus([&] {
     for (; sent < 0x10000 && (transmitting.load() || sent < 300); ++sent) {
-      char line[32];
-      std::snprintf(line, sizeof line, "t1002%04X0000\r", sent);
-      adapter.Send(line);
+      adapter.Send(CountedFrameLine(sent));
       if (sent % 20 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   });
@@ -285,7 +334,7 @@ TEST_F(SerialDriverTest, ReaderThreadAndTransmitsShareTheStream) {
   std::vector<int> seen;
   const auto deadline = Clock::now() + std::chrono::seconds(5);
   while (static_cast<int>(seen.size()) < sent && Clock::now() < deadline) {
-    DrainReceiveQueue(queue, [&](const TCanMsgProg& m) { seen.push_back(m.Data[0] << 8 | m.Data[1]); });
+    DrainReceiveQueue(queue, [&](const TCanMsgProg& m) { seen.push_back(CountedFrameNumber(m)); });
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   thread.Stop();

@@ -510,3 +510,112 @@ TEST_F(ConnectFixture, ImportedLogFillsTheListsOnlyWhileNoDeviceIsOpen) {
   w.UpdateConnectionState(false, QString());
   EXPECT_TRUE(import->isEnabled());
 }
+
+// --- an adapter that goes away during a capture ------------------------------------------------
+
+namespace {
+// Collects what the window tells the user through the message handler.
+struct MessageLog {
+  MessageLog() {
+    previous = SetUserMessageHandler([this](TUserMessageKind, const QString&, const QString& text) { texts << text; });
+  }
+  ~MessageLog() { SetUserMessageHandler(previous); }
+  QStringList texts;
+  TUserMessageHandler previous;
+};
+}  // namespace
+
+TEST_F(ConnectFixture, KilledSimulatorIsClosedReportedOnceAndReopenedWhenItIsBack) {
+  StoreSetting(QStringLiteral("CanBitRate"), 250);
+  auto sim = StartSim();
+  TfCANUSBMain& w = OpenWindow();
+  MessageLog messages;
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return TraceRows() >= 3; }, 5000)) << "the demo bus sent nothing";
+  const TCanMsgProg firstRow = w.Traffic().Trace().Row(0).Msg;
+
+  sim->Stop(SIGKILL);  // its announcement stays behind, pointing at a terminal that is gone
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.Adapter().Connected(); }, 5000)) << "the loss went unnoticed";
+  const std::size_t rowsAtLoss = TraceRows();
+  EXPECT_GE(rowsAtLoss, 3u) << "every captured row is kept";
+  EXPECT_FALSE(w.ReaderThread().Runing());
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+  EXPECT_EQ(Panel(2), QStringLiteral("Lost: SIM00001 - waiting"));
+  ASSERT_EQ(messages.texts.size(), 1);
+  EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("SIM00001"))) << messages.texts[0].toStdString();
+  EXPECT_TRUE(w.ReturnWatch().Awaiting());
+  EXPECT_TRUE(w.actionDisconnect->isEnabled()) << "Close ends the wait";
+  EXPECT_FALSE(w.actionOptions->isEnabled()) << "the settings it reopens with stay as they were";
+  EXPECT_FALSE(w.actionProjectOpen->isEnabled());
+
+  // Listed but not there: the reopen fails quietly, again and again.
+  QTest::qWait(2500);
+  EXPECT_FALSE(w.Adapter().Connected());
+  EXPECT_EQ(messages.texts.size(), 1);
+
+  auto back = StartSim();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Adapter().Connected(); }, 10'000)) << "not reopened";
+  EXPECT_EQ(Panel(1), QStringLiteral("Opened"));
+  EXPECT_EQ(Panel(2), QStringLiteral("SIM00001"));
+  EXPECT_EQ(Panel(3), QStringLiteral("250 Kbit/s"));
+  EXPECT_FALSE(w.ReturnWatch().Awaiting());
+  EXPECT_EQ(messages.texts.size(), 1) << "coming back is shown in the status bar only";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return TraceRows() > rowsAtLoss; }, 5000)) << "the capture goes on";
+  EXPECT_EQ(w.Traffic().Trace().Row(0).Msg.CanId, firstRow.CanId);
+  EXPECT_EQ(w.Traffic().Trace().Row(0).Msg.Time, firstRow.Time);
+
+  EXPECT_EQ(Choose(w.actionDisconnect), QString());
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+  EXPECT_EQ(Panel(2), QString());
+  EXPECT_TRUE(w.actionOptions->isEnabled());
+}
+
+TEST_F(ConnectFixture, CloseEndsTheWaitForALostAdapter) {
+  auto sim = StartSim();
+  TfCANUSBMain& w = OpenWindow();
+  MessageLog messages;
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  sim->Stop(SIGTERM);  // a clean end withdraws the announcement
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.ReturnWatch().Awaiting(); }, 5000));
+  EXPECT_EQ(messages.texts.size(), 1);
+
+  w.actionDisconnect->trigger();
+  EXPECT_FALSE(w.ReturnWatch().Awaiting());
+  EXPECT_FALSE(w.actionDisconnect->isEnabled());
+  EXPECT_TRUE(w.actionOptions->isEnabled());
+  EXPECT_TRUE(w.actionConnect->isEnabled());
+  EXPECT_EQ(Panel(1), QStringLiteral("Closed"));
+  EXPECT_EQ(Panel(2), QString());
+
+  auto back = StartSim();
+  QTest::qWait(2500);
+  EXPECT_FALSE(w.Adapter().Connected()) << "nobody waits for it any more";
+  EXPECT_EQ(messages.texts.size(), 1);
+}
+
+TEST_F(ConnectFixture, UnpluggedHidAdapterIsReopenedWhenPluggedInAgain) {
+  std::shared_ptr<ScriptedHidAdapter> adapter = hidBus->Plug(kQuillane);
+  TfCANUSBMain& w = OpenWindow();
+  MessageLog messages;
+  PollHid();
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemHID0"))), QString());
+  ASSERT_TRUE(w.Adapter().Connected());
+
+  hidBus->Unplug(kQuillane.Path);
+  PollHid();
+  EXPECT_FALSE(w.Adapter().Connected());
+  EXPECT_EQ(Panel(2), QStringLiteral("Lost: Quillane - waiting"));
+  EXPECT_EQ(messages.texts.size(), 1);
+
+  QTest::qWait(1200);
+  EXPECT_FALSE(w.Adapter().Connected()) << "not listed, not opened";
+
+  std::shared_ptr<ScriptedHidAdapter> again = hidBus->Plug(kQuillane);
+  PollHid();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Adapter().Connected(); }, 5000));
+  EXPECT_EQ(w.Adapter().Adapter(), &w.HidDriver());
+  EXPECT_EQ(Panel(1), QStringLiteral("Opened"));
+  EXPECT_EQ(Panel(2), QStringLiteral("Quillane"));
+  EXPECT_EQ(messages.texts.size(), 1);
+  EXPECT_EQ(Choose(w.actionDisconnect), QString());
+}

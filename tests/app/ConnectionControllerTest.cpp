@@ -8,6 +8,16 @@
 
 namespace {
 
+template <typename Pred>
+bool WaitUntil(Pred pred) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 class OpenRecorder : public ScriptedDriver {
  public:
   std::int32_t OpenDevice(const std::string& name, std::uint16_t bitRate, std::int32_t btr) override {
@@ -16,6 +26,7 @@ class OpenRecorder : public ScriptedDriver {
     lastBtr = btr;
     lastFilter = AcceptanceFilter;
     lastMask = AcceptanceMask;
+    if (openResult == 0) SetDeviceLost(false);
     return openResult;
   }
   std::int32_t CloseDevice() override {
@@ -123,4 +134,58 @@ TEST_F(Connection, CloseWaitsForTheReaderAndAFailedCloseStaysConnected) {
   EXPECT_TRUE(controller.Disconnect());
   EXPECT_FALSE(facade.Connected());
   EXPECT_EQ(states.back(), std::make_pair(false, QString()));
+}
+
+// --- an adapter that goes away --------------------------------------------------------------
+
+TEST_F(Connection, LostDeviceStopsTheReaderAndReopenUsesTheSettingsOfTheFirstConnect) {
+  controller.GetHardwareFilters = [] { return TCanFilters{{0x123, 0x7FF}}; };
+  const auto items = BuildConnectMenu({{"CAN-IF", "SIM00001"}}, {});
+  serial.Script({{1, 3}, {1, 2, /*loseDevice=*/true}, {1, 5}});
+  ASSERT_TRUE(controller.ConnectTo(*items[0].Device, {}));
+  EXPECT_EQ(controller.LastOpened().Kind, AdapterKind::AcUsb);
+  EXPECT_EQ(controller.LastOpened().SerialNr, QStringLiteral("SIM00001"));
+
+  ASSERT_TRUE(WaitUntil([&] { return !reader.Runing(); })) << "the reader stops by itself";
+  EXPECT_TRUE(controller.DeviceLost());
+  EXPECT_EQ(queue.Count(), 5u) << "the frames of the read that noticed the loss are kept";
+  EXPECT_EQ(serial.Reads(), 2) << "a lost device is not read again";
+  ASSERT_TRUE(controller.Disconnect());
+  EXPECT_FALSE(controller.DeviceLost()) << "only an open device can be lost";
+
+  // The user's settings change meanwhile; the adapter comes back as it was.
+  controller.GetHardwareFilters = [] { return TCanFilters{{0x456, 0x000}}; };
+  controller.BitRateSettings = [] { return TBitRateSettings{125, 0, 0}; };
+  serial.Script({{1, 1}});
+  ASSERT_TRUE(controller.Reopen());
+  EXPECT_EQ(facade.Adapter(), &serial);
+  EXPECT_EQ(serial.opened, (std::vector<std::string>{"SIM00001", "SIM00001"}));
+  EXPECT_EQ(serial.lastBitRate, 0);
+  EXPECT_EQ(serial.lastBtr, 0x001C);
+  EXPECT_EQ(serial.lastFilter, 0x123u);
+  EXPECT_EQ(serial.lastMask, 0x7FFu);
+  EXPECT_FALSE(controller.DeviceLost());
+  EXPECT_TRUE(reader.Runing());
+  EXPECT_FALSE(controller.Reopen()) << "already open";
+  ASSERT_TRUE(WaitUntil([&] { return queue.Count() == 1; })) << "the queue was cleared by the reopen, then filled";
+  ASSERT_TRUE(controller.Disconnect());
+  EXPECT_EQ(states.back(), std::make_pair(false, QString()));
+}
+
+TEST_F(Connection, ReopenFailsQuietlyUntilTheDeviceOpensAndNeedsAnEarlierConnect) {
+  EXPECT_FALSE(controller.Reopen()) << "nothing was opened yet";
+  const auto items = BuildConnectMenu({{"CAN-IF", "SIM00001"}}, {});
+  ASSERT_TRUE(controller.ConnectTo(*items[0].Device, {}));
+  ASSERT_TRUE(controller.Disconnect());
+  const std::size_t reported = states.size();
+  serial.openResult = 1;
+  EXPECT_FALSE(controller.Reopen());
+  EXPECT_FALSE(controller.Connected());
+  EXPECT_FALSE(reader.Runing());
+  EXPECT_EQ(states.size(), reported) << "a failed reopen changes no state";
+  serial.openResult = 0;
+  facade.SetAdapter(&vendor);  // another driver was chosen meanwhile
+  EXPECT_TRUE(controller.Reopen());
+  EXPECT_EQ(facade.Adapter(), &serial);
+  ASSERT_TRUE(controller.Disconnect());
 }

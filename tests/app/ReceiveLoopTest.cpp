@@ -99,6 +99,28 @@ TEST_F(ReceiveLoop, StartAfterStopRunsANewWorker) {
   EXPECT_EQ(DrainSeqs(), (std::vector<std::int64_t>{0, 1, 2}));
 }
 
+// The reader and the user-interface thread share one more thing: the driver's lost state,
+// set inside ReadData and read by the other thread once the loop has ended.
+TEST_F(ReceiveLoop, LostDeviceEndsTheLoopAfterQueuingItsLastRead) {
+  driver.Script({{1, 4}, {1, 4}, {1, 3, /*loseDevice=*/true}, {1, 100}}, true);
+  thread.Start();
+  ASSERT_TRUE(WaitUntil([&] { return facade.DeviceLost() && !thread.Runing(); }));
+  thread.WaitFor();
+  EXPECT_EQ(driver.Reads(), 3);
+  const auto seqs = DrainSeqs();
+  ASSERT_EQ(seqs.size(), 11u);
+  for (std::size_t i = 0; i < seqs.size(); ++i) EXPECT_EQ(seqs[i], static_cast<std::int64_t>(i));
+}
+
+TEST_F(ReceiveLoop, IdleReadThatFindsTheDeviceGoneEndsTheLoopToo) {
+  driver.Script({{CanResult::NoMessage, 0}, {CanResult::NoMessage, 0, /*loseDevice=*/true}}, true);
+  thread.Start();
+  ASSERT_TRUE(WaitUntil([&] { return !thread.Runing(); }));
+  EXPECT_TRUE(facade.DeviceLost());
+  EXPECT_EQ(driver.Reads(), 2);
+  EXPECT_EQ(queue.Count(), 0u);
+}
+
 TEST(BMDThread, WorkerThatReturnsEndsAndPassesItsData) {
   TBMDThread thread;
   int payload = 7;

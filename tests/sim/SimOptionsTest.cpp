@@ -24,6 +24,8 @@ TEST(SimOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(set.ReplayFile, "x.log");
   EXPECT_TRUE(set.Loop && set.Verbose);
   EXPECT_TRUE(std::get<TSimOptions>(Parse({"--flood"})).Flood);
+  EXPECT_EQ(std::get<TSimOptions>(Parse({"--flood"})).FloodRate, 0) << "unbounded unless asked";
+  EXPECT_EQ(std::get<TSimOptions>(Parse({"--flood", "--rate", "20000"})).FloodRate, 20'000);
   EXPECT_TRUE(std::get<TSimOptions>(Parse({"--help"})).Help);
   EXPECT_NE(SimUsage().find("--replay <FILE>"), std::string::npos);
   EXPECT_TRUE(std::get<TSimOptions>(Parse({"--version"})).Version);
@@ -31,6 +33,8 @@ TEST(SimOptions, DefaultsAndEveryOption) {
 
 TEST(SimOptions, Mistakes) {
   for (const auto& args : std::vector<std::vector<const char*>>{
-           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--record"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"}, {"stray"}})
+           {"--serial"}, {"--serial", ""}, {"--replay"}, {"--record"}, {"--bogus"}, {"--loop"}, {"--flood", "--replay", "x.log"}, {"stray"},
+           {"--rate", "100"}, {"--flood", "--rate"}, {"--flood", "--rate", "0"}, {"--flood", "--rate", "-5"},
+           {"--flood", "--rate", "20k"}, {"--flood", "--rate", "1000001"}})
     EXPECT_TRUE(std::holds_alternative<TSimOptionsError>(Parse(args))) << args.front();
 }

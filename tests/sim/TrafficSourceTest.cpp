@@ -142,3 +142,26 @@ TEST(FloodSource, AlwaysDueNowOverHundredIdentifiers) {
   EXPECT_EQ(wrapped->Msg.CanId, 0x100);
   EXPECT_EQ(wrapped->Msg.Data[0], TFloodSource::kIdentifiers);
 }
+
+TEST(FloodSource, BoundedRateKeepsItsPaceAndNumbersEveryFrame) {
+  TFloodSource flood(20'000);
+  std::vector<TTimedFrame> frames;
+  for (int i = 0; i < 300'000; ++i) frames.push_back(*flood.Next(999'999'999));
+  EXPECT_EQ(frames[0].DueUs, 0) << "a paced flood ignores the clock it is asked at";
+  EXPECT_EQ(frames[1].DueUs, 50);
+  // Derived from the count: after 15 s of frames the pace has not drifted by a microsecond.
+  EXPECT_EQ(frames[299'999].DueUs, 14'999'950);
+  for (std::size_t i = 0; i < frames.size(); i += 65'537) EXPECT_EQ(TFloodSource::SequenceOf(frames[i].Msg), i);
+
+  TFloodSource odd(3);  // a rate that does not divide a second
+  EXPECT_EQ(odd.Next(0)->DueUs, 0);
+  EXPECT_EQ(odd.Next(0)->DueUs, 333'333);
+  EXPECT_EQ(odd.Next(0)->DueUs, 666'666);
+  EXPECT_EQ(odd.Next(0)->DueUs, 1'000'000);
+}
+
+TEST(FloodSource, SequenceNumberUsesAllEightDataBytes) {
+  TCanMsgProg msg;
+  for (int i = 0; i < 8; ++i) msg.Data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0x11 * (i + 1));
+  EXPECT_EQ(TFloodSource::SequenceOf(msg), 0x8877665544332211ULL);
+}

@@ -11,6 +11,7 @@
 struct ReadStep {
   std::int32_t result = CanResult::NoMessage;
   int frames = 0;
+  bool loseDevice = false;  // the device goes away during this read
 };
 
 class ScriptedDriver : public TZelCanDriver {
@@ -40,6 +41,7 @@ class ScriptedDriver : public TZelCanDriver {
       msg->Time = static_cast<std::int32_t>(seq);
       msgs.push_back(std::move(msg));
     }
+    if (step.loseDevice) SetDeviceLost(true);
     return step.result;
   }
 

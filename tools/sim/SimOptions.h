@@ -1,6 +1,7 @@
 #pragma once
 // Command line of ferrolux-sim, read with QCommandLineParser.
 
+#include <cstdint>
 #include <string>
 #include <variant>
 
@@ -11,6 +12,7 @@ struct TSimOptions {
   std::string RecordFile;  // empty: the frames the program sends are not written down
   bool Loop = false;
   bool Flood = false;
+  std::int64_t FloodRate = 0;  // frames per second with --flood; 0: as fast as the line takes them
   bool Verbose = false;
   bool Help = false;
   bool Version = false;

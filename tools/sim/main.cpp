@@ -36,7 +36,7 @@ sigset_t InstallStopSignals() {
 }
 
 std::unique_ptr<TTrafficSource> MakeSource(const TSimOptions& options) {
-  if (options.Flood) return std::make_unique<TFloodSource>();
+  if (options.Flood) return std::make_unique<TFloodSource>(options.FloodRate);
   if (options.ReplayFile.empty()) return std::make_unique<TDemoScenario>();
   std::ifstream in(options.ReplayFile);
   if (!in) throw std::runtime_error("cannot read " + options.ReplayFile);
