@@ -11,6 +11,7 @@
 #include "transmit/TriggerLogPage.h"
 #include "views/MonitorPage.h"
 #include "views/TracePage.h"
+#include "views/TraceCandumpLog.h"
 #include "views/TrafficExport.h"
 
 namespace {
@@ -44,9 +45,16 @@ void TfCANUSBMain::actionPrintMonitorDataExecute() {
 }
 
 void TfCANUSBMain::actionExportTraceDataExecute() {
+  const std::optional<TExportChoice> choice = ChooseExportFile(this, true);
+  if (!choice) return;
+  if (choice->CandumpLog) {
+    QString error;
+    if (!SaveTraceCandumpLog(FTraffic.Trace(), choice->FileName, error)) throw EExportError(error);
+    return;
+  }
   const TTraceExport trace(FTraffic.Trace(), DefaultListLook());
-  ExportListToChosenFile(this, TraceExportJob(trace, ShownListLayout(*TracePage->vstDataTrace(), TraceLayout())),
-                         QStringLiteral("CAN Data Tracer"));
+  WriteListExport(choice->FileName, choice->Format, TraceExportJob(trace, ShownListLayout(*TracePage->vstDataTrace(), TraceLayout())),
+                  windowTitle(), QStringLiteral("CAN Data Tracer"));
 }
 
 void TfCANUSBMain::actionPrintTraceDataExecute() {

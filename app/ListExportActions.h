@@ -9,21 +9,27 @@
 
 class QTreeView;
 
-// "Export Data": semicolon text, HTML or RTF, starting in the data folder's "logfiles".
+// "Export Data": semicolon text, HTML or RTF, starting in the data folder's "logfiles". The
+// trace also offers a candump log as a fourth filter.
 class TLogFileSaveDialog : public QFileDialog {
   Q_OBJECT
  public:
-  explicit TLogFileSaveDialog(QWidget* parent = nullptr);
+  explicit TLogFileSaveDialog(QWidget* parent = nullptr, bool offerCandumpLog = false);
   // The format of the filter the user picked.
   [[nodiscard]] TExportFormat Format() const;
+  [[nodiscard]] bool CandumpLogChosen() const;
+
+ private:
+  QStringList FFilters;
 };
 
 struct TExportChoice {
   QString FileName;
   TExportFormat Format = TExportFormat::Csv;
+  bool CandumpLog = false;
 };
 // Shows the save dialog; nothing when the user cancels.
-[[nodiscard]] std::optional<TExportChoice> ChooseExportFile(QWidget* parent);
+[[nodiscard]] std::optional<TExportChoice> ChooseExportFile(QWidget* parent, bool offerCandumpLog = false);
 
 // Asks for a file and writes the list to it. Raises EExportError when writing fails.
 void ExportListToChosenFile(QWidget* window, const TListExportJob& job, const QString& subtitle);

@@ -130,7 +130,7 @@ void TZelCanSocket::PrepareLink(const std::string& name, std::uint32_t bitRate) 
 
 std::int32_t TZelCanSocket::OpenDevice(const std::string& DeviceName, std::uint16_t BitRate, std::int32_t BTR) {
   CloseSocket();
-  FFailed.store(false, std::memory_order_release);
+  SetDeviceLost(false);
   FStatusBits.store(0, std::memory_order_relaxed);
   FErrorFrames.store(0, std::memory_order_relaxed);
   PrepareLink(DeviceName, RequestedBitRate(BitRate, BTR));
@@ -151,7 +151,7 @@ void TZelCanSocket::CloseSocket() {
 
 std::int32_t TZelCanSocket::CloseDevice() {
   CloseSocket();
-  FFailed.store(false, std::memory_order_release);
+  SetDeviceLost(false);
   SetConnected(false);
   return CanResult::Ok;
 }
@@ -194,14 +194,14 @@ TZelCanSocket::TReceive TZelCanSocket::ReceiveOne(TCanMsgProg& msg) {
 
 std::int32_t TZelCanSocket::ReadData(PCanMsgProgs& msgs) {
   try {
-    if (FSocket < 0 || FFailed.load(std::memory_order_acquire)) return CanResult::NoMessage;
+    if (FSocket < 0 || DeviceLost()) return CanResult::NoMessage;
     pollfd watch{FSocket, POLLIN, 0};
     if (poll(&watch, 1, kReadTimeoutMs) <= 0) return CanResult::NoMessage;
     PCanMsgProgs frames;
     for (int i = 0; i < kReadBatch; ++i) {
       TCanMsgProg msg;
       const TReceive result = ReceiveOne(msg);
-      if (result == TReceive::Failed) FFailed.store(true, std::memory_order_release);
+      if (result == TReceive::Failed) SetDeviceLost(true);
       if (result == TReceive::Failed || result == TReceive::Empty) break;
       if (result == TReceive::Frame) frames.push_back(std::make_unique<TCanMsgProg>(msg));
     }
@@ -217,13 +217,13 @@ std::int32_t TZelCanSocket::WriteData(TCanMsgProg msg) {
   if (FSocket < 0) return 1;
   const can_frame frame = FrameOf(msg);
   const ssize_t n = send(FSocket, &frame, sizeof frame, MSG_NOSIGNAL);
-  if (n < 0 && InterfaceLost(errno)) FFailed.store(true, std::memory_order_release);
+  if (n < 0 && InterfaceLost(errno)) SetDeviceLost(true);
   return n == static_cast<ssize_t>(sizeof frame) ? 0 : 1;
 }
 
 std::int32_t TZelCanSocket::GetDeviceStatus() {
   const std::int32_t bits = FStatusBits.exchange(0, std::memory_order_relaxed);
-  return bits | (FFailed.load(std::memory_order_acquire) ? kStatusInterfaceFailed : 0);
+  return bits | (DeviceLost() ? kStatusInterfaceFailed : 0);
 }
 
 QString TZelCanSocket::GetDeviceVersionString() { return kVersion; }

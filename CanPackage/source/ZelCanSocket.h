@@ -10,7 +10,8 @@
 //
 // ReadData waits in poll() for at most kReadTimeoutMs. An interface that goes away (unplugged
 // adapter, removed module) is reported like a serial port that failed: ReadData returns
-// "nothing read" at once from then on and GetDeviceStatus carries kStatusInterfaceFailed.
+// "nothing read" at once from then on, DeviceLost() holds, and GetDeviceStatus carries
+// kStatusInterfaceFailed.
 
 #include <QString>
 #include <atomic>
@@ -47,7 +48,6 @@ class TZelCanSocket : public TZelCanDriver {
   // What the status bar shows in place of the configured bit rate: the interface's own.
   [[nodiscard]] QString LinkText() const { return FLinkText; }
   [[nodiscard]] std::uint64_t ErrorFrames() const { return FErrorFrames.load(std::memory_order_relaxed); }
-  [[nodiscard]] bool InterfaceFailed() const { return FFailed.load(std::memory_order_acquire); }
 
  private:
   enum class TReceive { Frame, ErrorFrame, Rejected, Empty, Failed };
@@ -63,7 +63,6 @@ class TZelCanSocket : public TZelCanDriver {
   int FSocket = -1;
   TCanFilters FFilters;  // every checked filter, in list order; empty accepts all
   QString FLinkText;
-  std::atomic<bool> FFailed{false};
   std::atomic<std::int32_t> FStatusBits{0};
   std::atomic<std::uint64_t> FErrorFrames{0};
 };

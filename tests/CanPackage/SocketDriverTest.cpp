@@ -262,12 +262,12 @@ TEST_F(SocketDriver, VanishedInterfaceIsAReadErrorAndClosesCleanly) {
   ASSERT_EQ(msgs.size(), 1u) << "what came before is still delivered";
   PCanMsgProgs more;
   EXPECT_EQ(driver.ReadData(more), CanResult::NoMessage);
-  EXPECT_TRUE(driver.InterfaceFailed());
+  EXPECT_TRUE(driver.DeviceLost());
   EXPECT_EQ(driver.GetDeviceStatus(), TZelCanSocket::kStatusInterfaceFailed);
   EXPECT_EQ(driver.WriteData(TCanMsgProg{}), 1);
   EXPECT_EQ(driver.CloseDevice(), CanResult::Ok);
   EXPECT_FALSE(driver.Connected());
-  EXPECT_FALSE(driver.InterfaceFailed());
+  EXPECT_FALSE(driver.DeviceLost());
 
   Open();  // plugged in again
   sockets.Send(0x200, {2});

@@ -110,6 +110,22 @@ TEST_F(ExportActionsTest, ExportAsksForFileAndFormatAndFollowsTheViewsColumns) {
   EXPECT_TRUE(browser.Opened.isEmpty());
 }
 
+TEST_F(ExportActionsTest, OnlyTheTraceOffersACandumpLogAndWritesEveryRowStamped) {
+  QStringList seen;
+  const QString logfiles = DataFolderPath(DataFolder::Logfiles);
+  AnswerSaveDialog(logfiles + "/trace.log", "candump log (*.log)", &seen);
+  window->TracePage->actionExportTraceData->trigger();
+  ASSERT_GE(seen.size(), 3);
+  EXPECT_EQ(seen[2], "CSV File (*.csv)|HTML File (*.html)|RTF File (*.rtf)|candump log (*.log)");
+  EXPECT_EQ(ReadAll(logfiles + "/trace.log"), QByteArray("(0.040000) can0 200#41\n(0.040000) can0 100#41\n"));
+
+  seen.clear();
+  AnswerSaveDialog({}, {}, &seen);
+  window->MonitorPage->actionExportMonitorData->trigger();
+  ASSERT_GE(seen.size(), 3);
+  EXPECT_FALSE(seen[2].contains("candump"));
+}
+
 TEST_F(ExportActionsTest, CancelWritesNothingAndAFailedWriteShowsTheError) {
   AnswerSaveDialog({}, {});
   window->TracePage->actionExportTraceData->trigger();
