@@ -36,6 +36,7 @@ class TProjectDocument;
 class TProjectList;
 class TfCANUSBOptions;
 class TfCANUSBAbout;
+class TfFormatData;
 class TMonitorPage;
 class TTracePage;
 class TIdFilterPage;
@@ -111,6 +112,7 @@ class TfCANUSBMain : public QMainWindow {
 
   TfCANUSBOptions* fCANUSBOptions = nullptr;
   TfCANUSBAbout* fCANUSBAbout = nullptr;
+  TfFormatData* fFormatData = nullptr;
 
   // Components, named as in the window definition.
   TMainPages* PageControl1 = nullptr;
@@ -152,6 +154,7 @@ class TfCANUSBMain : public QMainWindow {
   void BuildTimers();
   void BuildTrafficPages();
   void BuildConnection();
+  void BuildCatalogWindow();
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
   void ShowPlainMessage(const QString& text);
   void FormCreate();
