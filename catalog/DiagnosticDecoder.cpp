@@ -25,10 +25,10 @@ void TDiagnosticDecoder::Add(const TCanMsgProg& frame) {
   if (frame.CanId == kTesterId) FRows.AddControlUnitRow(0x600U + target);
   if (pci == kFirstFrame) {
     const std::uint8_t len = frame.Data[2];
-    StartMessage(frame, len, 3, kFirstFrameBytes);
+    StartMessage(frame, len, 3, kFirstFrameBytes, len);
     if (len > kFirstFrameBytes) FPending[sender] = TPending{FRows.RowCount() - 1, kFirstFrameBytes, 0x21};
   } else {
-    StartMessage(frame, pci, 2, kFrameBytes);
+    StartMessage(frame, pci, 2, kFrameBytes, kFrameBytes);  // the rest of its length reads 00
   }
 }
 
@@ -47,7 +47,8 @@ bool TDiagnosticDecoder::ContinuePending(std::int64_t sender, const TCanMsgProg&
   return true;
 }
 
-void TDiagnosticDecoder::StartMessage(const TCanMsgProg& frame, std::uint8_t len, std::size_t firstByte, std::size_t count) {
+void TDiagnosticDecoder::StartMessage(const TCanMsgProg& frame, std::uint8_t len, std::size_t firstByte, std::size_t count,
+                                      std::size_t stored) {
   if (!FRows.HasControlUnit()) FRows.AddControlUnitRow(0x600U + frame.Data[0]);
   TFormatDataRow message;
   message.Pos = ++FCounter;
@@ -56,7 +57,7 @@ void TDiagnosticDecoder::StartMessage(const TCanMsgProg& frame, std::uint8_t len
   message.ID = static_cast<std::uint32_t>(frame.CanId);
   message.Src = static_cast<std::uint8_t>(frame.CanId);
   message.Trg = frame.Data[0];
-  const std::size_t row = FRows.AddMessageRow(message);
+  const std::size_t row = FRows.AddMessageRow(message, stored);
   FRows.WriteBytes(row, 0, std::span(frame.Data).subspan(firstByte, count));
 }
 

@@ -35,7 +35,10 @@ class TDiagnosticDecoder {
 
   // Returns whether the frame was the expected consecutive frame of its sender's message.
   bool ContinuePending(std::int64_t sender, const TCanMsgProg& frame, std::uint8_t pci);
-  void StartMessage(const TCanMsgProg& frame, std::uint8_t len, std::size_t firstByte, std::size_t count);
+  // A message row of `len` bytes keeping room for `stored` of them, filled with `count` bytes
+  // of the frame from `firstByte` on.
+  void StartMessage(const TCanMsgProg& frame, std::uint8_t len, std::size_t firstByte, std::size_t count,
+                    std::size_t stored);
 
   TFormatDataList& FRows;
   std::uint32_t FCounter = 0;

@@ -44,32 +44,31 @@ std::size_t TFormatDataList::AddControlUnitRow(std::uint32_t id) {
   return row;
 }
 
-std::size_t TFormatDataList::AddMessageRow(const TFormatDataRow& message) {
+std::size_t TFormatDataList::AddMessageRow(const TFormatDataRow& message, std::size_t stored) {
   RequireDecoding();
   if (FControlUnits.empty()) throw std::logic_error("A message row needs a control-unit row above it");
   TFormatDataRow record = message;
   record.Kind = TFormatDataKind::Message;
+  record.Stored = static_cast<std::uint16_t>(std::min<std::size_t>({stored, record.Len, 0xFFFF}));
   record.DataOffset = FBytes.size();
-  FBytes.resize(FBytes.size() + record.Len, 0);
+  FBytes.resize(FBytes.size() + record.Stored, 0);
   return FRows.Append(record, TRowState{});
 }
 
 void TFormatDataList::WriteBytes(std::size_t row, std::size_t offset, std::span<const std::uint8_t> bytes) {
   const TFormatDataRow& record = FRows.Record(row);
-  if (offset >= record.Len) return;
-  const std::size_t count = std::min<std::size_t>(bytes.size(), record.Len - offset);
+  if (offset >= record.Stored) return;
+  const std::size_t count = std::min<std::size_t>(bytes.size(), record.Stored - offset);
   std::copy_n(bytes.begin(), count, FBytes.begin() + static_cast<std::ptrdiff_t>(record.DataOffset + offset));
 }
 
-std::span<const std::uint8_t> TFormatDataList::Bytes(std::size_t row) const {
-  const TFormatDataRow& record = FRows.Record(row);
-  if (record.Kind != TFormatDataKind::Message || record.DataOffset + record.Len > FBytes.size()) return {};
-  return std::span<const std::uint8_t>(FBytes).subspan(record.DataOffset, record.Len);
-}
-
 TKwpData TFormatDataList::Message(std::size_t row) const {
-  const auto bytes = Bytes(row);
-  return TKwpData(bytes.begin(), bytes.end());
+  const TFormatDataRow& record = FRows.Record(row);
+  if (record.Kind != TFormatDataKind::Message) return {};
+  TKwpData bytes(record.Len, 0);
+  if (record.DataOffset + record.Stored <= FBytes.size())
+    std::copy_n(FBytes.begin() + static_cast<std::ptrdiff_t>(record.DataOffset), record.Stored, bytes.begin());
+  return bytes;
 }
 
 QString TFormatDataList::ColumnTitle(int column) const {

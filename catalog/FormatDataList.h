@@ -26,8 +26,11 @@ struct TFormatDataRow {
   std::uint32_t ID = 0;    // message: sender identifier; control unit: 0x600 + target address
   std::uint8_t Src = 0;    // low byte of the sender identifier
   std::uint8_t Trg = 0;    // target address
-  std::uint8_t Pad[2] = {};
-  std::uint64_t DataOffset = 0;  // of the Len message bytes in the list's byte pool
+  // Bytes of the message kept in the list's byte pool from DataOffset on: as many as its frames
+  // can carry. The rest of the Len bytes read 00, so a single frame announcing 255 bytes
+  // costs 6.
+  std::uint16_t Stored = 0;
+  std::uint64_t DataOffset = 0;
 };
 static_assert(sizeof(TFormatDataRow) == 32);
 static_assert(offsetof(TFormatDataRow, Pos) == 4);
@@ -36,6 +39,7 @@ static_assert(offsetof(TFormatDataRow, Len) == 12);
 static_assert(offsetof(TFormatDataRow, ID) == 16);
 static_assert(offsetof(TFormatDataRow, Src) == 20);
 static_assert(offsetof(TFormatDataRow, Trg) == 21);
+static_assert(offsetof(TFormatDataRow, Stored) == 22);
 static_assert(offsetof(TFormatDataRow, DataOffset) == 24);
 
 class TFormatDataList : public TRowListOf<TFormatDataRow> {
@@ -52,15 +56,16 @@ class TFormatDataList : public TRowListOf<TFormatDataRow> {
   void Clear();  // the user's "Clear"
 
   std::size_t AddControlUnitRow(std::uint32_t id);
-  // Under the last control-unit row, which must exist; its Len bytes start as zeros.
-  std::size_t AddMessageRow(const TFormatDataRow& message);
-  // Copies bytes into the message from `offset` on, never beyond its Len.
+  // Under the last control-unit row, which must exist; keeps room for `stored` of its Len bytes,
+  // all 00 until written.
+  std::size_t AddMessageRow(const TFormatDataRow& message, std::size_t stored);
+  // Copies bytes into the message from `offset` on, never beyond the room it keeps.
   void WriteBytes(std::size_t row, std::size_t offset, std::span<const std::uint8_t> bytes);
 
   [[nodiscard]] bool HasControlUnit() const { return !FControlUnits.empty(); }
   // Store rows of the control-unit rows, ascending: the tree's top level.
   [[nodiscard]] const std::vector<std::size_t>& ControlUnitRows() const { return FControlUnits; }
-  [[nodiscard]] std::span<const std::uint8_t> Bytes(std::size_t row) const;
+  // The message's Len bytes.
   [[nodiscard]] TKwpData Message(std::size_t row) const;
   [[nodiscard]] const std::optional<TControlUnitCatalog>& Catalog() const { return FCatalog; }
 
