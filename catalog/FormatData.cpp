@@ -1,8 +1,6 @@
 #include "catalog/FormatData.h"
 
 #include <QApplication>
-#include <QFontDatabase>
-#include <QHeaderView>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -50,20 +48,7 @@ void TfFormatData::BuildToolBar() {
 }
 
 void TfFormatData::BuildList() {
-  vst1 = new QTreeView(this);
-  vst1->setObjectName(QStringLiteral("vst1"));
-  vst1->setAccessibleName(QStringLiteral("Diagnostic messages"));
-  vst1->setUniformRowHeights(true);
-  vst1->setAllColumnsShowFocus(true);
-  vst1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  vst1->setSelectionMode(QAbstractItemView::SingleSelection);
-  vst1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  vst1->setItemDelegate(new TGridDelegate(vst1));
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  vst1->setFont(fixed);
-  vst1->header()->setFont(fixed);
-  vst1->header()->setStretchLastSection(true);
-  vst1->header()->setSectionsClickable(false);
+  vst1 = CreateTreeListView(this, QStringLiteral("vst1"), QStringLiteral("Diagnostic messages"));
   vst1->setModel(&FTreeModel);
   for (int column = 0; column < FList.ColumnCount(); ++column)
     vst1->setColumnWidth(column, TFormatDataList::ColumnWidth(column));

@@ -2,32 +2,16 @@
 // Frames in, decoded rows out, each row as one line of its cell texts.
 
 #include <QStringList>
-#include <fstream>
 #include <initializer_list>
 #include <vector>
 
 #include "catalog/DiagnosticDecoder.h"
-#include "model/CandumpLog.h"
+#include "catalog/CaptureFrames.h"
+#include "views/TrafficFixture.h"
 
+// A frame by its data bytes first: the decoder reads them, the time rarely matters.
 inline TCanMsgProg DiagFrame(std::int64_t id, std::initializer_list<std::uint8_t> data, std::int32_t time = 0) {
-  TCanMsgProg msg;
-  msg.CanId = id;
-  msg.DLC = static_cast<std::int32_t>(data.size());
-  std::size_t i = 0;
-  for (std::uint8_t b : data) msg.Data[i++] = b;
-  msg.Time = time;
-  return msg;
-}
-
-// The frames of a candump log with millisecond time stamps.
-inline std::vector<TCanMsgProg> CaptureFrames(const char* path) {
-  std::ifstream in(path);
-  std::vector<TCanMsgProg> frames;
-  for (TCandumpFrame& frame : ReadCandumpLog(in).Frames) {
-    frame.Msg.Time = static_cast<std::int32_t>(frame.TimeUs / 1000);
-    frames.push_back(frame.Msg);
-  }
-  return frames;
+  return Frame(id, time, data);
 }
 
 inline void Decode(TFormatDataList& list, const std::vector<TCanMsgProg>& frames) {

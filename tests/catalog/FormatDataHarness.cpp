@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "catalog/DecoderFixture.h"
+#include "catalog/CaptureFrames.h"
 #include "catalog/FormatData.h"
 #include "views/TrafficViews.h"
 
