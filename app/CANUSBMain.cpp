@@ -62,6 +62,7 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   FormCreate();
   fCANUSBOptions = new TfCANUSBOptions(this);
   fCANUSBAbout = new TfCANUSBAbout(this);
+  BuildCatalogWindow();
 }
 
 TfCANUSBMain::~TfCANUSBMain() {

@@ -44,6 +44,7 @@ class TProjectDocument;
 class TProjectList;
 class TfCANUSBOptions;
 class TfCANUSBAbout;
+class TfFormatData;
 class TMonitorPage;
 class TTracePage;
 class TIdFilterPage;
@@ -144,6 +145,7 @@ class TfCANUSBMain : public QMainWindow {
 
   TfCANUSBOptions* fCANUSBOptions = nullptr;
   TfCANUSBAbout* fCANUSBAbout = nullptr;
+  TfFormatData* fFormatData = nullptr;
 
   // Components, named as in the window definition.
   TMainPages* PageControl1 = nullptr;
@@ -200,6 +202,7 @@ class TfCANUSBMain : public QMainWindow {
   bool StopAwaitingDevice();
   void SetAwaitingControls(bool awaiting);
   [[nodiscard]] bool IsDeviceListed(const QString& kind, const QString& serialNr);
+  void BuildCatalogWindow();
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
   void ShowPlainMessage(const QString& text);
   void FormCreate();

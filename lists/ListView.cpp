@@ -19,11 +19,18 @@ void TGridDelegate::DrawGrid(QPainter* painter, const QRect& rect) {
 }
 
 QTreeView* CreateListView(QWidget* parent, const QString& objectName, const QString& accessibleName, TRowModel& model) {
+  QTreeView* view = CreateTreeListView(parent, objectName, accessibleName);
+  view->setRootIsDecorated(false);
+  view->setItemsExpandable(false);
+  model.SetFont(view->font());
+  view->setModel(&model);
+  return view;
+}
+
+QTreeView* CreateTreeListView(QWidget* parent, const QString& objectName, const QString& accessibleName) {
   auto* view = new QTreeView(parent);
   view->setObjectName(objectName);
   view->setAccessibleName(accessibleName);
-  view->setRootIsDecorated(false);
-  view->setItemsExpandable(false);
   view->setUniformRowHeights(true);
   view->setAllColumnsShowFocus(true);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -37,8 +44,6 @@ QTreeView* CreateListView(QWidget* parent, const QString& objectName, const QStr
   view->header()->setSectionsMovable(true);
   view->header()->setStretchLastSection(true);
   view->header()->setSectionsClickable(false);
-  model.SetFont(fixed);
-  view->setModel(&model);
   return view;
 }
 

@@ -23,6 +23,8 @@ class TGridDelegate : public QStyledItemDelegate {
 
 // The list's accessible name is its title bar text.
 QTreeView* CreateListView(QWidget* parent, const QString& objectName, const QString& accessibleName, TRowModel& model);
+// The same look for a list that shows a tree of its own model: no model set yet.
+QTreeView* CreateTreeListView(QWidget* parent, const QString& objectName, const QString& accessibleName);
 void SetColumnWidths(QTreeView* view, std::initializer_list<int> widths);
 QLabel* CreateTitleBar(QWidget* parent, const QString& caption, const QString& objectName = {});
 
