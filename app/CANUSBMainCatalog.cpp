@@ -5,12 +5,14 @@
 
 #include "app/CANUSBMain.h"
 #include "catalog/FormatData.h"
+#include "catalog/FormatDataExport.h"
 #include "storage/DataFolder.h"
 #include "views/TracePage.h"
 
 void TfCANUSBMain::BuildCatalogWindow() {
   fFormatData = new TfFormatData(FTraffic.Trace(), [this] { return CanAdapter.Connected(); },
                                  DataFolderPath(DataFolder::Catalog), this);
+  fFormatData->SetListExport(&SaveFormatDataCsv);
   QAction* show = TracePage->actionBMW;
   show->setEnabled(true);
   connect(show, &QAction::triggered, this, [this] {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QBuffer>
 #include <QFileInfo>
 
 #include "DecoderFixture.h"
+#include "catalog/FormatDataExport.h"
 #include "catalog/FormatDataTreeModel.h"
 #include "support/CoreApplication.h"
 #include "views/TrafficViews.h"
@@ -169,3 +171,18 @@ TEST_F(DiagnosticDecoderTest, InterleavedAnswersOfARealCaptureComeOutComplete) {
 }
 
 }  // namespace
+
+TEST_F(DiagnosticDecoderTest, ExportWritesTheCaptionsAndEveryRowInTreeOrderAsSemicolonText) {
+  Decode(List, {DiagFrame(0x6F1, {0x12, 0x02, 0x1A, 0x80}, 1500)});
+  const QString expected = QStringLiteral(";Pos;Time;ID;Len;Src;Trg;;Msg\r\nEngine;;;;;;;;\r\n;1;1500;6F1;2;F1;12;;1A 80\r\n");
+  EXPECT_EQ(QString::fromUtf8(FormatDataCsvUtf8(List)), expected);
+
+  QBuffer file;
+  file.open(QIODevice::WriteOnly);
+  WriteFormatDataCsv(List, file);
+  const QByteArray bytes = file.data();
+  ASSERT_GE(bytes.size(), 2);
+  EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE", 2));
+  EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2),
+            expected + QStringLiteral("\r\n"));
+}
