@@ -8,6 +8,7 @@ packages=(
   libhidapi-dev libinih-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  python3
 )
 
 missing=()
