@@ -52,6 +52,7 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   PageControl1 = new TMainPages(this);
   setCentralWidget(PageControl1);
   BuildTrafficPages();
+  BuildProjectFiles();
   BuildStatusBar();
   BuildTimers();
   qApp->installEventFilter(this);
@@ -86,11 +87,11 @@ void TfCANUSBMain::BuildActions() {
   QStyle* s = style();
   actionProjectNew = MakeAction("actionProjectNew", QStringLiteral("Project new"), {}, &TfCANUSBMain::actionProjectNewExecute);
   actionProjectNew->setIcon(s->standardIcon(QStyle::SP_FileIcon));
-  actionProjectOpen = MakeAction("actionProjectOpen", QStringLiteral("Project open"), {}, nullptr);
+  actionProjectOpen = MakeAction("actionProjectOpen", QStringLiteral("Project open"), {}, &TfCANUSBMain::actionProjectOpenExecute);
   actionProjectOpen->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
-  actionProjectSave = MakeAction("actionProjectSave", QStringLiteral("Project save"), {}, nullptr);
+  actionProjectSave = MakeAction("actionProjectSave", QStringLiteral("Project save"), {}, &TfCANUSBMain::actionProjectSaveExecute);
   actionProjectSave->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-  actionProjectSaveAs = MakeAction("actionProjectSaveAs", QStringLiteral("Project save as ..."), {}, nullptr);
+  actionProjectSaveAs = MakeAction("actionProjectSaveAs", QStringLiteral("Project save as ..."), {}, &TfCANUSBMain::actionProjectSaveAsExecute);
   actionProjectSaveAs->setIcon(s->standardIcon(QStyle::SP_DriveFDIcon));
   actionOptions = MakeAction("actionOptions", QStringLiteral("Options"), {}, &TfCANUSBMain::actionOptionsExecute);
   actionOptions->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
@@ -252,6 +253,7 @@ void TfCANUSBMain::SetProjectList(TProjectListRole role, TProjectList* list) {
                             &FProject->TraceTree,          &FProject->PredefinedMessagesTree, &FProject->LogMessageTree};
   *refs[static_cast<int>(role)] = list;
   if (list) list->OnContentChanged = [this] { FProject->SetChanged(true); };
+  UpdateListFileActions();
 }
 
 // --- geometry ------------------------------------------------------------------------------
@@ -328,11 +330,7 @@ void TfCANUSBMain::ChangeProjectName(const QString& ProjectName) {
 void TfCANUSBMain::ChangedProject(bool) {}
 
 void TfCANUSBMain::actionProjectNewExecute() {
-  if (FProject->Changed()) {
-    const auto answer = QMessageBox::warning(this, QStringLiteral("Warning"), QStringLiteral("All unsaved data will be deleted."),
-                                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-    if (answer != QMessageBox::Ok) return;
-  }
+  if (!ConfirmDiscardChanges()) return;
   FProject->New();
   FProject->SetChanged(false);
 }

@@ -26,6 +26,7 @@
 #include "views/TrafficViews.h"
 
 class QAction;
+class QFileDialog;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -71,6 +72,14 @@ class TfCANUSBMain : public QMainWindow {
   void Timer3Timer();
 
   void actionProjectNewExecute();
+  // Project files and the separate ".pm1" and ".hf1" list files (CANUSBMainProject.cpp).
+  void actionProjectOpenExecute();
+  void actionProjectSaveExecute();
+  void actionProjectSaveAsExecute();
+  void actionOpenPredefinedMessagesExecute();
+  void actionSavePredefinedMessagesExecute();
+  void actionHWFilterOpenExecute();
+  void actionHWFilterSpeichernExecute();
   void actionOptionsExecute();
   void actionCalcuatorExecute();
   void actionAboutExecute();
@@ -135,6 +144,16 @@ class TfCANUSBMain : public QMainWindow {
   QAction* actionGetCanStatus = nullptr;
   QAction* actionCalcuator = nullptr;
   QAction* actionAbout = nullptr;
+  // Of the predefined-messages page's tool bar; enabled once that list is placed.
+  QAction* actionOpenPredefinedMessages = nullptr;
+  QAction* actionSavePredefinedMessages = nullptr;
+  QFileDialog* OpenDialog = nullptr;
+  QFileDialog* SaveDialog = nullptr;
+  QFileDialog* ListOpenDialog = nullptr;
+  QFileDialog* ListSaveDialog = nullptr;
+  // Runs a prepared file dialog and gives the chosen file, empty when cancelled; tests answer
+  // the dialogs through it. Unset: the dialog runs modally.
+  std::function<QString(QFileDialog& dialog)> FileDialogRunner;
   // Of the Monitor and Trace pages.
   QAction* actionMonitorColor = nullptr;
   QAction* actionTraceColor = nullptr;
@@ -152,6 +171,17 @@ class TfCANUSBMain : public QMainWindow {
   void BuildTimers();
   void BuildTrafficPages();
   void BuildConnection();
+  void BuildProjectFiles();
+  void UpdateListFileActions();
+  [[nodiscard]] bool ConfirmDiscardChanges();
+  QString RunFileDialog(QFileDialog& dialog);
+  void SaveProjectTo(const QString& fileName);
+  struct TListFileKind;
+  static const TListFileKind kPredefinedMessagesFile;
+  static const TListFileKind kHardwareFilterFile;
+  void PrepareListDialog(QFileDialog& dialog, const TListFileKind& kind);
+  void OpenListFile(const TListFileKind& kind);
+  void SaveListFile(const TListFileKind& kind);
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
   void ShowPlainMessage(const QString& text);
   void FormCreate();

@@ -114,7 +114,7 @@ void THwFilterPage::BuildToolBar() {
                                      style()->standardIcon(QStyle::SP_DialogOpenButton));
   actionHWFilterSpeichern = AddToolAction(bar, QStringLiteral("actionHWFilterSpeichern"), {}, QStringLiteral("Save"), false,
                                           style()->standardIcon(QStyle::SP_DialogSaveButton));
-  // Hardware filter files are not read or written yet.
+  // The window reads and writes the filter files and enables these when it does.
   actionHWFilterOpen->setEnabled(false);
   actionHWFilterSpeichern->setEnabled(false);
   static_cast<QVBoxLayout*>(layout())->addWidget(bar);
