@@ -35,6 +35,7 @@ class TMainPages;
 class TMyRegValues;
 class TProjectDocument;
 class TProjectList;
+class TRowListBase;
 class TfCANUSBOptions;
 class TfCANUSBAbout;
 class TMonitorPage;
@@ -179,7 +180,7 @@ class TfCANUSBMain : public QMainWindow {
   struct TListFileKind;
   static const TListFileKind kPredefinedMessagesFile;
   static const TListFileKind kHardwareFilterFile;
-  void PrepareListDialog(QFileDialog& dialog, const TListFileKind& kind);
+  TRowListBase* ChooseListFile(QFileDialog& dialog, const TListFileKind& kind, QString& fileName);
   void OpenListFile(const TListFileKind& kind);
   void SaveListFile(const TListFileKind& kind);
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();

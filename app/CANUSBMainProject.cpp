@@ -139,23 +139,27 @@ void TfCANUSBMain::SaveProjectTo(const QString& fileName) {
 
 // --- separate list files -------------------------------------------------------------------
 
-void TfCANUSBMain::PrepareListDialog(QFileDialog& dialog, const TListFileKind& kind) {
+// The list of `kind` and the file the user chose for it; null when the list is not placed or
+// the dialog was cancelled.
+TRowListBase* TfCANUSBMain::ChooseListFile(QFileDialog& dialog, const TListFileKind& kind, QString& fileName) {
+  TProjectList* list = FProject.get()->*kind.List;
+  if (!list) return nullptr;
   ForceDataFolder(kind.Folder);
   dialog.setDirectory(DataFolderPath(kind.Folder));
   dialog.setNameFilter(kind.Filter);
   dialog.setDefaultSuffix(kind.Extension);
+  fileName = RunFileDialog(dialog);
+  return fileName.isEmpty() ? nullptr : &ProjectListRows(*list);
 }
 
 // A rejected file leaves the list as it was. The attempt still counts as a change.
 void TfCANUSBMain::OpenListFile(const TListFileKind& kind) {
-  TProjectList* list = FProject.get()->*kind.List;
+  QString fileName;
+  TRowListBase* list = ChooseListFile(*ListOpenDialog, kind, fileName);
   if (!list) return;
-  PrepareListDialog(*ListOpenDialog, kind);
-  const QString fileName = RunFileDialog(*ListOpenDialog);
-  if (fileName.isEmpty()) return;
   try {
     TWaitCursor wait;
-    LoadTreeFile(fileName, ProjectListRows(*list));
+    LoadTreeFile(fileName, *list);
   } catch (const std::exception&) {
     ShowUserMessage(TUserMessageKind::Error, QStringLiteral("Error"), QStringLiteral("Wrong or corrupt file."));
   }
@@ -164,13 +168,11 @@ void TfCANUSBMain::OpenListFile(const TListFileKind& kind) {
 
 // A failure is reported with the system's reason; the old file stays as it was.
 void TfCANUSBMain::SaveListFile(const TListFileKind& kind) {
-  TProjectList* list = FProject.get()->*kind.List;
+  QString fileName;
+  const TRowListBase* list = ChooseListFile(*ListSaveDialog, kind, fileName);
   if (!list) return;
-  PrepareListDialog(*ListSaveDialog, kind);
-  const QString fileName = RunFileDialog(*ListSaveDialog);
-  if (fileName.isEmpty()) return;
   TWaitCursor wait;
-  SaveTreeFile(fileName, ProjectListRows(*list));
+  SaveTreeFile(fileName, *list);
 }
 
 void TfCANUSBMain::actionOpenPredefinedMessagesExecute() { OpenListFile(kPredefinedMessagesFile); }
