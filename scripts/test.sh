@@ -40,7 +40,7 @@ cmake -S . -B build-asan "${common[@]}" "${clang[@]}" -DCMAKE_BUILD_TYPE=Debug \
 cmake --build build-asan -j "$jobs"
 supp="$PWD/tests/sanitizers"
 (cd build-asan &&
-   ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
+   ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1 \
    LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0" \
    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp" \
    ctest --output-on-failure -j "$jobs")
