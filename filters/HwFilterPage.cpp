@@ -192,8 +192,11 @@ void THwFilterPage::ConnectActions() {
                                                      {actionAddHWFilterExtended, THwFilterType::Extended},
                                                      {actionAddHWFilterSingle, THwFilterType::Single},
                                                      {actionAddHWFilterRange, THwFilterType::Range}};
-  for (auto [action, type] : adds)
-    connect(action, &QAction::triggered, this, [this, type] { RunUserAction([this, type] { AddFilter(type); }); });
+  // Lambdas below capture copies, not structured bindings: clang 14 cannot capture a binding.
+  for (const auto& add : adds) {
+    const THwFilterType type = add.second;
+    connect(add.first, &QAction::triggered, this, [this, type] { RunUserAction([this, type] { AddFilter(type); }); });
+  }
   connect(btnApplyHwFilter, &QPushButton::clicked, this, [this] { RunUserAction([this] { btnApplyHwFilterClick(); }); });
   connect(actionRemoveHwFilter, &QAction::triggered, this, [this] { RunUserAction([this] { actionRemoveHwFilterExecute(); }); });
   connect(actionClearHwFilterList, &QAction::triggered, this, [this] {
@@ -202,8 +205,11 @@ void THwFilterPage::ConnectActions() {
       FFilter.ClearFilterList();
     });
   });
-  for (auto [field, range] : {std::pair{edHWFilterRangeID1, labHWFilterRange1}, std::pair{edHWFilterRangeID2, labHWFilterRange2}})
+  for (const auto& fieldAndLabel : {std::pair{edHWFilterRangeID1, labHWFilterRange1}, std::pair{edHWFilterRangeID2, labHWFilterRange2}}) {
+    const auto field = fieldAndLabel.first;
+    const auto range = fieldAndLabel.second;
     OnKeyRelease(field, [this, field, range] { RangeFieldKeyUp(field, range); });
+  }
   connect(FList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { RunUserAction([this] { vstHWIdFilterChange(); }); });
   TRowModel& model = FFilter.Model();

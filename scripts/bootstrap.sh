@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libhidapi-dev libinih-dev libnl-route-3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
   # packaging: icons rendered from SVG, desktop entry and metainfo checks, .deb dependencies, man
   librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db

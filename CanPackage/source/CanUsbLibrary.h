@@ -57,7 +57,7 @@ class TCanUsbLibrary {
 
  private:
   template <typename Function>
-  bool Resolve(Function*& entry, const char* name);
+  void Resolve(Function*& entry, const char* name);
   void ClearEntryPoints();
 
   void* FHandle = nullptr;

@@ -44,7 +44,6 @@ class TZelCanAdapter {
   TRxEvent FOnRxCanData;
 
  private:
-  std::uint16_t FCanBaudRate = 0;
   TCanEventLink FLink;
   TAdapterType FAdapterType = TAdapterType::atUSB;
   TZelCanCustomAdapter* FAdapter = nullptr;

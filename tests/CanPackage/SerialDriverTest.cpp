@@ -69,13 +69,15 @@ class SerialDriverTest : public ::testing::Test {
 
   TScopedRuntimeDir runtime;
   TPtyAdapter adapter;
+  // Connection changes seen by a test's handler; a fixture member because TearDown's close
+  // still reports to that handler after the test body has ended.
+  std::vector<bool> changes;
   TZelCanUsbSerial driver;
 };
 
 TEST_F(SerialDriverTest, OpenSequenceAndCloseOnTheWire) {
   EXPECT_EQ(driver.GetDeviceVersionString(), QString());
-  std::vector<bool> changes;
-  driver.FOnConnectionChange = [&](bool connected) { changes.push_back(connected); };
+  driver.FOnConnectionChange = [this](bool connected) { changes.push_back(connected); };
   driver.SetCanFilter({{0x12345678, 0x0000FFFF}, {1, 2}});
 
   ASSERT_EQ(driver.OpenDevice(adapter.Serial(), 250, 0), CanResult::Ok);
