@@ -71,6 +71,21 @@ bool TSoakRun::Connect() {
   return FWindow->Adapter().Connected();
 }
 
+// 20 checked Message rows whose triggers no flood frame matches: every frame passes the
+// matcher on its way through DispatchReceivedMessage, and no answer adds rows of its own.
+void TSoakRun::ArmTriggers() {
+  TPredefinedMessageList& rows = FWindow->PredefinedMessages();
+  for (int i = 0; i < 20; ++i) {
+    const std::size_t row = rows.AddMessage();
+    TPredefinedEdit edit;
+    edit.TriggerType = static_cast<std::uint8_t>(TTriggerType::Message);
+    edit.TriggerCode.CanId = 0x1FFFFF00 + i;
+    edit.TriggerCode.DLC = 8;
+    rows.ApplyEdit(row, edit);
+    rows.SetRowChecked(row, true);
+  }
+}
+
 int TSoakRun::Exec() {
   if (!StartSimulator()) {
     FOut << "soak: the simulator " << FOptions.SimProgram.toStdString() << " did not start or announce itself" << std::endl;
@@ -83,9 +98,7 @@ int TSoakRun::Exec() {
   }
   // The soak runs the window's drain tick on its own timer of the same interval, to time it.
   FWindow->Timer1->stop();
-  // Trigger matching: once the predefined-message list is part of the window, add rows here
-  // whose triggers match some of the flood's identifiers, so every frame also passes the
-  // matcher on its way through DispatchReceivedMessage.
+  ArmTriggers();
   FOut << "soak: " << FOptions.Minutes << " min at " << FOptions.Rate << " frames/s from " << FOptions.SimProgram.toStdString()
        << std::endl;
   FOut << "  min    frames   frames/s  queue  tick max ms (run / last min)  ticks>200ms  heap B/row  RSS MiB      lost  backw"

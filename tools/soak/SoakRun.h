@@ -42,6 +42,7 @@ class TSoakRun : public QObject {
  private:
   bool StartSimulator();
   bool Connect();
+  void ArmTriggers();
   void Tick();
   void CheckNewTraceRows();
   void PrintProgress();
