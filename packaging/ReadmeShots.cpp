@@ -9,12 +9,14 @@
 #include <QDir>
 #include <QMenu>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/CANUSBMain.h"
 #include "app/MainPages.h"
 #include "app/UserAction.h"
 #include "icons/AppIcons.h"
+#include "transmit/HotKey.h"
 
 namespace {
 
@@ -82,6 +84,45 @@ void SaveCatalogWindow(TfCANUSBMain& window, const QString& path) {
   Say(QStringLiteral("skipped %1: the catalog window did not open").arg(path));
 }
 
+// A few rows of each kind, so the page and the trigger log show what they are for: an answer to
+// the virtual adapter's tester, a periodic keep-alive and a hot key.
+void AddPredefinedMessages(TPredefinedMessageList& list) {
+  const auto frame = [](std::int64_t id, std::initializer_list<std::uint8_t> data) {
+    TCanMsgProg msg;
+    msg.CanId = id;
+    msg.DLC = static_cast<std::int32_t>(data.size());
+    std::copy(data.begin(), data.end(), msg.Data.begin());
+    return msg;
+  };
+  const auto add = [&list](const TPredefinedEdit& edit) {
+    const std::size_t row = list.AddMessage();
+    list.ApplyEdit(row, edit);
+    list.SetRowChecked(row, true);
+  };
+  TPredefinedEdit answer;
+  answer.TriggerType = static_cast<std::uint8_t>(TTriggerType::Message);
+  answer.Description = QStringLiteral("Answer the tester");
+  answer.Message = frame(0x640, {0xF1, 0x02, 0x7E, 0x00});
+  answer.TriggerCode = frame(0x6F1, {0x40, 0x02, 0x3E});
+  answer.TriggerMask.DLC = 0x0F;
+  answer.TriggerMask.Data = {0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  answer.LogMessage = true;
+  answer.LogText = QStringLiteral("Tester present answered");
+  add(answer);
+  TPredefinedEdit keepAlive;
+  keepAlive.TriggerType = static_cast<std::uint8_t>(TTriggerType::Timer);
+  keepAlive.Description = QStringLiteral("Keep-alive");
+  keepAlive.Message = frame(0x7E0, {0x01, 0x3E});
+  keepAlive.Period = 500;
+  add(keepAlive);
+  TPredefinedEdit wakeUp;
+  wakeUp.TriggerType = static_cast<std::uint8_t>(TTriggerType::HotKey);
+  wakeUp.Description = QStringLiteral("Wake-up");
+  wakeUp.Message = frame(0x123, {0x55, 0xAA});
+  wakeUp.HotKey = kDefaultHotKey;  // Alt+A
+  add(wakeUp);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,6 +139,7 @@ int main(int argc, char** argv) {
   CloseModalDialogs();
 
   TfCANUSBMain window;
+  AddPredefinedMessages(window.PredefinedMessages());
   window.resize(1200, 780);
   window.show();
   int status = 0;
@@ -114,8 +156,9 @@ int main(int argc, char** argv) {
       SavePage(window, TMainPages::pgMonitor, dir.filePath(QStringLiteral("monitor.png")));
       SavePage(window, TMainPages::pgTrace, dir.filePath(QStringLiteral("trace.png")));
       SavePage(window, TMainPages::pgPredefinedMessages, dir.filePath(QStringLiteral("predefined-messages.png")));
+      SavePage(window, TMainPages::pgTriggerLog, dir.filePath(QStringLiteral("trigger-log.png")));
+      window.actionDisconnectExecute();  // the catalog decodes only once the capture has ended
       SaveCatalogWindow(window, dir.filePath(QStringLiteral("catalog.png")));
-      window.actionDisconnectExecute();
       QCoreApplication::exit(status);
     });
   });
