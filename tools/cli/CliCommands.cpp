@@ -14,6 +14,7 @@
 #include "CanPackage/source/ZelCanUsbSerial.h"
 #include "app/ReceivePipeline.h"
 #include "platform/CanInterfaces.h"
+#include "tools/cli/CliFileCommands.h"
 #include "tools/cli/CliOptions.h"
 
 namespace {
@@ -147,6 +148,13 @@ const TCliProgramSpec& CliProgram() {
           {"send", "Send one frame.",
            {kSerial, {"ID#DATA", "The frame as candump writes it: 123#1122, 18DAF110#01, 123#R or 123#R4."}},
            {BitRate, Btr}, RunSend},
+          {"convert", "Convert a capture: candump log, list file or export, by the file extensions.",
+           {{"IN", "A candump log (.log)."},
+            {"OUT", "A candump log (.log) of a trace, or the list's export (.csv, .html, .rtf)."}},
+           {}, RunConvert},
+          {"decode", "Print the diagnostic messages of a trace as semicolon-separated text.",
+           {{"IN", "A candump log (.log)."}},
+           {{"catalog", "FILE", "Control-unit catalog (.ini) naming the identifiers."}}, RunDecode},
       }};
   return kProgram;
 }
