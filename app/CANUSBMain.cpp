@@ -55,6 +55,7 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   BuildTrafficPages();
   BuildTransmitPages();
   BuildExport();
+  BuildProjectFiles();
   BuildStatusBar();
   BuildTimers();
   qApp->installEventFilter(this);
@@ -89,11 +90,11 @@ QAction* TfCANUSBMain::MakeAction(const char* name, const QString& caption, cons
 void TfCANUSBMain::BuildActions() {
   actionProjectNew = MakeAction("actionProjectNew", QStringLiteral("Project new"), {}, &TfCANUSBMain::actionProjectNewExecute);
   actionProjectNew->setIcon(ThemedAppIcon("document-new", "project-new"));
-  actionProjectOpen = MakeAction("actionProjectOpen", QStringLiteral("Project open"), {}, nullptr);
+  actionProjectOpen = MakeAction("actionProjectOpen", QStringLiteral("Project open"), {}, &TfCANUSBMain::actionProjectOpenExecute);
   actionProjectOpen->setIcon(ThemedAppIcon("document-open", "project-open"));
-  actionProjectSave = MakeAction("actionProjectSave", QStringLiteral("Project save"), {}, nullptr);
+  actionProjectSave = MakeAction("actionProjectSave", QStringLiteral("Project save"), {}, &TfCANUSBMain::actionProjectSaveExecute);
   actionProjectSave->setIcon(ThemedAppIcon("document-save", "project-save"));
-  actionProjectSaveAs = MakeAction("actionProjectSaveAs", QStringLiteral("Project save as ..."), {}, nullptr);
+  actionProjectSaveAs = MakeAction("actionProjectSaveAs", QStringLiteral("Project save as ..."), {}, &TfCANUSBMain::actionProjectSaveAsExecute);
   actionProjectSaveAs->setIcon(ThemedAppIcon("document-save-as", "project-save-as"));
   actionOptions = MakeAction("actionOptions", QStringLiteral("Options"), {}, &TfCANUSBMain::actionOptionsExecute);
   actionOptions->setIcon(ThemedAppIcon("preferences-system", "options"));
@@ -260,6 +261,7 @@ void TfCANUSBMain::SetProjectList(TProjectListRole role, TProjectList* list) {
                             &FProject->TraceTree,          &FProject->PredefinedMessagesTree, &FProject->LogMessageTree};
   *refs[static_cast<int>(role)] = list;
   if (list) list->OnContentChanged = [this] { FProject->SetChanged(true); };
+  UpdateListFileActions();
 }
 
 // --- geometry ------------------------------------------------------------------------------
@@ -337,11 +339,7 @@ void TfCANUSBMain::ChangeProjectName(const QString& ProjectName) {
 void TfCANUSBMain::ChangedProject(bool) {}
 
 void TfCANUSBMain::actionProjectNewExecute() {
-  if (FProject->Changed()) {
-    const auto answer = QMessageBox::warning(this, QStringLiteral("Warning"), QStringLiteral("All unsaved data will be deleted."),
-                                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-    if (answer != QMessageBox::Ok) return;
-  }
+  if (!ConfirmDiscardChanges()) return;
   FProject->New();
   FProject->SetChanged(false);
 }

@@ -33,6 +33,7 @@
 #include "views/TrafficViews.h"
 
 class QAction;
+class QFileDialog;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -43,6 +44,7 @@ class TMainPages;
 class TMyRegValues;
 class TProjectDocument;
 class TProjectList;
+class TRowListBase;
 class TfCANUSBOptions;
 class TfCANUSBAbout;
 class TfFormatData;
@@ -82,6 +84,14 @@ class TfCANUSBMain : public QMainWindow {
   void Timer3Timer();
 
   void actionProjectNewExecute();
+  // Project files and the separate ".pm1" and ".hf1" list files (CANUSBMainProject.cpp).
+  void actionProjectOpenExecute();
+  void actionProjectSaveExecute();
+  void actionProjectSaveAsExecute();
+  void actionOpenPredefinedMessagesExecute();
+  void actionSavePredefinedMessagesExecute();
+  void actionHWFilterOpenExecute();
+  void actionHWFilterSpeichernExecute();
   void actionOptionsExecute();
   void actionCalcuatorExecute();
   void actionAboutExecute();
@@ -172,6 +182,16 @@ class TfCANUSBMain : public QMainWindow {
   QAction* actionGetCanStatus = nullptr;
   QAction* actionCalcuator = nullptr;
   QAction* actionAbout = nullptr;
+  // Of the predefined-messages page's tool bar; enabled once that list is placed.
+  QAction* actionOpenPredefinedMessages = nullptr;
+  QAction* actionSavePredefinedMessages = nullptr;
+  QFileDialog* OpenDialog = nullptr;
+  QFileDialog* SaveDialog = nullptr;
+  QFileDialog* ListOpenDialog = nullptr;
+  QFileDialog* ListSaveDialog = nullptr;
+  // Runs a prepared file dialog and gives the chosen file, empty when cancelled; tests answer
+  // the dialogs through it. Unset: the dialog runs modally.
+  std::function<QString(QFileDialog& dialog)> FileDialogRunner;
   // Of the Monitor and Trace pages.
   QAction* actionMonitorColor = nullptr;
   QAction* actionTraceColor = nullptr;
@@ -202,6 +222,17 @@ class TfCANUSBMain : public QMainWindow {
   void SetAwaitingControls(bool awaiting);
   [[nodiscard]] bool IsDeviceListed(const QString& kind, const QString& serialNr);
   void BuildCatalogWindow();
+  void BuildProjectFiles();
+  void UpdateListFileActions();
+  [[nodiscard]] bool ConfirmDiscardChanges();
+  QString RunFileDialog(QFileDialog& dialog);
+  void SaveProjectTo(const QString& fileName);
+  struct TListFileKind;
+  static const TListFileKind kPredefinedMessagesFile;
+  static const TListFileKind kHardwareFilterFile;
+  TRowListBase* ChooseListFile(QFileDialog& dialog, const TListFileKind& kind, QString& fileName);
+  void OpenListFile(const TListFileKind& kind);
+  void SaveListFile(const TListFileKind& kind);
   [[nodiscard]] std::vector<TFtdiListEntry> ListFtdiDevices();
   void ShowPlainMessage(const QString& text);
   void FormCreate();

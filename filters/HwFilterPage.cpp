@@ -117,7 +117,7 @@ void THwFilterPage::BuildToolBar() {
                                      ThemedAppIcon("document-open", "project-open"));
   actionHWFilterSpeichern = AddToolAction(bar, QStringLiteral("actionHWFilterSpeichern"), {}, QStringLiteral("Save"), false,
                                           ThemedAppIcon("document-save", "project-save"));
-  // Hardware filter files are not read or written yet.
+  // The window reads and writes the filter files and enables these when it does.
   actionHWFilterOpen->setEnabled(false);
   actionHWFilterSpeichern->setEnabled(false);
   static_cast<QVBoxLayout*>(layout())->addWidget(bar);

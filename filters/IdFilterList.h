@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "model/CanMsgProg.h"
+#include "model/CanText.h"
 #include "model/ShortText.h"
 #include "storage/ProjectList.h"
 #include "lists/CanIdIndex.h"
@@ -66,6 +67,7 @@ class TIdFilterList : public TRowListOf<TIdFilterData>, public TProjectList {
   [[nodiscard]] QString CellText(std::size_t row, int column) const override;
   [[nodiscard]] QVariant CellColor(std::size_t row, int column) const override;
   [[nodiscard]] bool CellBold(int column) const override { return column == 0; }
+  [[nodiscard]] QString FileCaption(std::size_t row) const override { return CanIdToText(Row(row).Extended, Row(row).CanId); }
 
  protected:
   void RowsReplaced() override;

@@ -10,6 +10,8 @@ packages=(
   xvfb xauth x11-utils imagemagick
   # packaging: icons rendered from SVG, desktop entry and metainfo checks, .deb dependencies, man
   librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db
+  # project files: an independent XML reader checks the written declaration
+  python3
 )
 
 missing=()

@@ -32,6 +32,15 @@ class TProjectDocument {
   // Starts an unnamed, unchanged project with all six lists emptied.
   void New();
 
+  // Writes the project file and its side folder; every file replaces its old version only
+  // when all were written, and the project takes the new name only then. Throws on failure.
+  // Changed is left to the caller.
+  void Save(const QString& FileName);
+  // Reads the project file and every side file, then takes over their settings, rows and name.
+  // A missing side folder is reported to the user and gives false; any other failure throws.
+  // Either way nothing has changed. Changed is left to the caller.
+  bool Open(const QString& FileName);
+
   TProjectList* SoftwareFilterTree = nullptr;
   TProjectList* HardwareFilterTree = nullptr;
   TProjectList* MonitorTree = nullptr;

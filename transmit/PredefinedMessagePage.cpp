@@ -41,6 +41,7 @@ TPredefinedMessagePage::TPredefinedMessagePage(TPredefinedMessageList& list, QWi
   });
   connect(&list.Model(), &QAbstractItemModel::rowsInserted, this, [this] { UpdateActions(); });
   connect(&list.Model(), &QAbstractItemModel::rowsRemoved, this, [this] { UpdateActions(); });
+  connect(&list.Model(), &QAbstractItemModel::modelReset, this, [this] { ListReplaced(); });  // a file or project was opened
   UpdateActions();
 }
 

@@ -47,6 +47,7 @@ class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
   [[nodiscard]] QString CellText(std::size_t row, int column) const override;
   [[nodiscard]] QVariant CellColor(std::size_t row, int column) const override;
   [[nodiscard]] bool CellBold(int column) const override { return column == 0; }
+  [[nodiscard]] QString FileCaption(std::size_t row) const override { return CanIdToText(Row(row).Msg.Extended, Row(row).Msg.CanId); }
   [[nodiscard]] QVariant CellImage(std::size_t row, int column) const override;
 
  protected:

@@ -1,0 +1,162 @@
+// Saving and opening a project. Both work in two steps so that a failure changes nothing: a
+// save writes every file beside its old version before any replaces it, and an open reads
+// the XML and all list files before the settings, lists and name take the new values.
+
+#include "storage/ProjectFiles.h"
+
+#include <QDomDocument>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include "lists/RowList.h"
+#include "platform/UserMessage.h"
+#include "storage/MyRegValues.h"
+#include "storage/ProjectDocument.h"
+#include "storage/TreeFile.h"
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kBaudRate = QStringLiteral("BaudRate");
+const QString kBtr0 = QStringLiteral("BTR0");
+const QString kBtr1 = QStringLiteral("BTR1");
+
+[[noreturn]] void Fail(const QString& text) { throw std::runtime_error(text.toStdString()); }
+
+std::int32_t ElementValue(const QDomElement& settings, const QString& name) {
+  const QString text = settings.firstChildElement(name).text();
+  bool ok = false;
+  const int value = text.trimmed().toInt(&ok, 10);
+  if (!ok) Fail(QStringLiteral("'%1' is not a valid integer value").arg(text));
+  return value;
+}
+
+QByteArray ReadWholeFile(const QString& fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) Fail(CannotOpenFileText(fileName, file.errorString()));
+  return file.readAll();
+}
+
+// Creates the side folder when it is missing; only that one level, like the rest of the path
+// is the user's choice.
+void EnsureSideFolder(const QString& folder) {
+  std::error_code error;
+  std::filesystem::create_directory(folder.toStdString(), error);
+  if (error) Fail(QStringLiteral("Cannot create directory \"%1\". %2").arg(folder, QString::fromStdString(error.message())));
+}
+
+// Files being written; none replaces its old version until all are complete.
+class TPendingFiles {
+ public:
+  QSaveFile& Begin(const QString& fileName) {
+    auto& file = *FFiles.emplace_back(std::make_unique<QSaveFile>(fileName));
+    if (!file.open(QIODevice::WriteOnly)) Fail(CannotCreateFileText(fileName, file.errorString()));
+    return file;
+  }
+  void Write(QSaveFile& file, const QByteArray& bytes) {
+    if (file.write(bytes) != bytes.size()) Fail(CannotCreateFileText(file.fileName(), file.errorString()));
+  }
+  void CommitAll() {
+    for (auto& file : FFiles)
+      if (!file->commit()) Fail(CannotCreateFileText(file->fileName(), file->errorString()));
+  }
+
+ private:
+  std::vector<std::unique_ptr<QSaveFile>> FFiles;
+};
+
+}  // namespace
+
+QString ProjectSideFolder(const QString& projectFile) {
+  const QFileInfo info(projectFile);
+  return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("_Data");
+}
+
+QString ProjectSideFile(const QString& projectFile, const QString& extension) {
+  return ProjectSideFolder(projectFile) + QLatin1Char('/') + QFileInfo(projectFile).completeBaseName() + extension;
+}
+
+QByteArray ProjectXml(const TProjectBitRates& bitRates) {
+  QDomDocument doc;
+  doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-16\"")));
+  QDomElement root = doc.createElement(QStringLiteral("Project"));
+  doc.appendChild(root);
+  QDomElement settings = doc.createElement(kSettings);
+  root.appendChild(settings);
+  for (const auto& [name, value] : {std::pair{kBaudRate, bitRates.BaudRate}, {kBtr0, bitRates.BTR0}, {kBtr1, bitRates.BTR1}}) {
+    QDomElement element = doc.createElement(name);
+    element.appendChild(doc.createTextNode(QString::number(value)));
+    settings.appendChild(element);
+  }
+  QStringEncoder toUtf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+  return toUtf16.encode(doc.toString(2));
+}
+
+TProjectBitRates ParseProjectXml(const QByteArray& xml) {
+  QDomDocument doc;
+  QString message;
+  int line = 0, column = 0;
+  if (!doc.setContent(xml, &message, &line, &column))
+    Fail(QStringLiteral("%1 (line %2, column %3)").arg(message).arg(line).arg(column));
+  const QDomElement settings = doc.documentElement().firstChildElement(kSettings);
+  TProjectBitRates bitRates;
+  bitRates.BaudRate = ElementValue(settings, kBaudRate);
+  bitRates.BTR0 = ElementValue(settings, kBtr0);
+  bitRates.BTR1 = ElementValue(settings, kBtr1);
+  return bitRates;
+}
+
+TRowListBase& ProjectListRows(TProjectList& list) {
+  auto* rows = dynamic_cast<TRowListBase*>(&list);
+  if (!rows) throw std::logic_error("a project list without rows");
+  return *rows;
+}
+
+void TProjectDocument::Save(const QString& FileName) {
+  EnsureSideFolder(ProjectSideFolder(FileName));
+  TProjectBitRates bitRates;
+  if (Settings) bitRates = {Settings->FCanBitRate, Settings->FCanBitRateBTR0, Settings->FCanBitRateBTR1};
+
+  TPendingFiles files;
+  files.Write(files.Begin(FileName), ProjectXml(bitRates));
+  const auto lists = Lists();
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    if (!lists[i]) continue;
+    QSaveFile& file = files.Begin(ProjectSideFile(FileName, kProjectListExtensions[i]));
+    WriteTreeStream(file, ProjectListRows(*lists[i]));
+  }
+  files.CommitAll();
+
+  SetProjectName(FileName);
+  if (OnChangeName) OnChangeName(FileName);
+}
+
+bool TProjectDocument::Open(const QString& FileName) {
+  if (!QFileInfo(ProjectSideFolder(FileName)).isDir()) {
+    ShowUserMessage(TUserMessageKind::Error, QStringLiteral("Error"), kProjectDataMissing);
+    return false;
+  }
+  const TProjectBitRates bitRates = ParseProjectXml(ReadWholeFile(FileName));
+  const auto lists = Lists();
+  std::vector<std::optional<TLoadedRows>> loaded(lists.size());
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    if (lists[i]) loaded[i] = ReadTreeFile(ProjectSideFile(FileName, kProjectListExtensions[i]), ProjectListRows(*lists[i]).RecordSize());
+
+  if (Settings) {
+    Settings->FCanBitRate = bitRates.BaudRate;
+    Settings->FCanBitRateBTR0 = bitRates.BTR0;
+    Settings->FCanBitRateBTR1 = bitRates.BTR1;
+  }
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    if (loaded[i]) loaded[i]->ApplyTo(ProjectListRows(*lists[i]));
+  SetProjectName(FileName);
+  if (OnChangeName) OnChangeName(FileName);
+  return true;
+}
