@@ -8,6 +8,7 @@
 #include "catalog/FormatDataExport.h"
 #include "storage/MyRegValues.h"
 #include "storage/ProjectCaption.h"
+#include "storage/TreeFile.h"
 #include "tools/cli/CliCommands.h"
 #include "transmit/TriggerLogExport.h"
 #include "transmit/TriggerLogList.h"
@@ -26,7 +27,9 @@ QString ExtensionOf(const QString& path) { return QLatin1Char('.') + QFileInfo(p
 
 // Which list an input file holds, by its extension.
 std::optional<TListKind> InputKind(const QString& extension) {
-  if (extension == QLatin1String(".log")) return TListKind::Trace;
+  if (extension == QLatin1String(".log") || extension == QLatin1String(".tr1")) return TListKind::Trace;
+  if (extension == QLatin1String(".mo1")) return TListKind::Monitor;
+  if (extension == QLatin1String(".lm1")) return TListKind::TriggerLog;
   return std::nullopt;
 }
 
@@ -38,11 +41,13 @@ std::optional<TExportFormat> ExportFormatOf(const QString& extension) {
 }
 
 // The trace is the one list that also goes out as a candump log or a list file.
-bool TraceOnlyOutput(const QString& extension) { return extension == QLatin1String(".log"); }
+bool TraceOnlyOutput(const QString& extension) {
+  return extension == QLatin1String(".log") || extension == QLatin1String(".tr1");
+}
 
 TListKind RequireInputKind(const QString& in) {
   const std::optional<TListKind> kind = InputKind(ExtensionOf(in));
-  if (!kind) throw TUsageError("cannot read '" + in.toStdString() + "': not a .log file");
+  if (!kind) throw TUsageError("cannot read '" + in.toStdString() + "': use .log, .tr1, .mo1 or .lm1");
   return *kind;
 }
 
@@ -53,7 +58,7 @@ void RequireOutputFor(TListKind kind, const QString& out) {
     if (kind == TListKind::Trace) return;
     throw TUsageError("only a trace becomes a " + extension.toStdString() + " file");
   }
-  throw TUsageError("cannot write '" + out.toStdString() + "': use .log, .csv, .html or .rtf");
+  throw TUsageError("cannot write '" + out.toStdString() + "': use .log, .tr1, .csv, .html or .rtf");
 }
 
 // The user's stored display setting, read without writing the store back.
@@ -72,8 +77,15 @@ class TFileLists {
       : FTraffic(TTrafficSeams{[show8ByteMsg] { return show8ByteMsg; }, [] { return false; }, [] {}}) {}
 
   void Read(TListKind kind, const QString& path) {
-    (void)kind;
-    ImportCandumpLog(path);
+    if (ExtensionOf(path) == QLatin1String(".log")) {
+      ImportCandumpLog(path);
+      return;
+    }
+    try {
+      LoadTreeFile(path, List(kind));
+    } catch (const TTreeFileError& error) {
+      throw TCliFailure{path.toStdString() + ": " + error.what()};
+    }
   }
 
   void Write(TListKind kind, const QString& in, const QString& out) {
@@ -83,12 +95,25 @@ class TFileLists {
       if (!SaveTraceCandumpLog(FTraffic.Trace(), out, error)) throw TCliFailure{error.toStdString()};
       return;
     }
+    if (extension == QLatin1String(".tr1")) {
+      SaveTreeFile(out, FTraffic.Trace());
+      return;
+    }
     Export(kind, *ExportFormatOf(extension), out, ProjectCaption(in));
   }
 
   [[nodiscard]] const TTraceList& Trace() { return FTraffic.Trace(); }
 
  private:
+  TRowListBase& List(TListKind kind) {
+    switch (kind) {
+      case TListKind::Trace: return FTraffic.Trace();
+      case TListKind::Monitor: return FTraffic.Monitor();
+      case TListKind::TriggerLog: return FTriggerLog;
+    }
+    return FTraffic.Trace();
+  }
+
   void ImportCandumpLog(const QString& path) {
     TCandumpImport import(FTraffic, path);
     while (import.Step(kImportBatch) == TCandumpImport::TState::Reading) {
