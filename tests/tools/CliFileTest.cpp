@@ -1,5 +1,5 @@
-// ferrolux-cli's file commands as a separate process: candump logs into the trace's exports
-// and back, rejected inputs, and the diagnostic text of a real capture.
+// ferrolux-cli's file commands as a separate process: candump logs and list files into the
+// lists' exports and back, rejected inputs, and the diagnostic text of a real capture.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,7 +9,14 @@
 #include <fstream>
 
 #include "storage/MyRegValues.h"
+#include "storage/ProjectCaption.h"
+#include "storage/TreeFile.h"
 #include "tools/CliProcess.h"
+#include "tools/cli/CliOptions.h"
+#include "transmit/TriggerLogExport.h"
+#include "transmit/TriggerLogList.h"
+#include "views/TrafficExport.h"
+#include "views/TrafficViews.h"
 
 using ::testing::HasSubstr;
 
@@ -173,4 +180,93 @@ TEST_F(CliFileTest, HelpOfTheFileCommands) {
     EXPECT_THAT(run.Out, HasSubstr(std::string("ferrolux-cli [options] ") + command));
   }
   EXPECT_THAT(Run({"decode", "--help"}).Out, HasSubstr("--catalog <FILE>"));
+}
+
+namespace {
+// A trace, a monitor and a trigger log as the window would save them.
+class CliListFileTest : public CliFileTest {
+ protected:
+  CliListFileTest() {
+    StoreShow8ByteMsg(false);
+    Views.BeginDrain();
+    for (const char* text : {"123#0102", "18DAF110#41", "7FF#R", "123#0304"}) {
+      TCanMsgProg msg = ParseFrameText(text);
+      msg.Time = Time += 7;
+      Views.DispatchReceivedMessage(msg);
+    }
+    Views.EndDrain();
+    Log.AddTriggerLogEntry(QStringLiteral("answered; \"quoted\""));
+    Log.AddTriggerLogEntry(QStringLiteral("second"));
+    SaveTreeFile(QString::fromStdString(Path("bus.tr1")), Views.Trace());
+    SaveTreeFile(QString::fromStdString(Path("bus.mo1")), Views.Monitor());
+    SaveTreeFile(QString::fromStdString(Path("bus.lm1")), Log);
+  }
+  // What the window's export writes for the list, for a project named like the input.
+  QByteArray Expected(const TRowListBase& list, const TListLayout& layout, TExportFormat format, const char* subtitle) {
+    const std::string path = Path("expected.out");
+    WriteListExport(QString::fromStdString(path), format, {TRowListExport(list, DefaultListLook()), layout, {}},
+                    ProjectCaption(QStringLiteral("bus.x")), QString::fromLatin1(subtitle));
+    return Read(path);
+  }
+
+  std::int32_t Time = 0;
+  TTrafficViews Views{TTrafficSeams{[] { return false; }, [] { return false; }, [] {}}};
+  TTriggerLogList Log{[] { return QDateTime(QDate(2026, 12, 9), QTime(17, 5, 1, 250)); }};
+};
+}  // namespace
+
+TEST_F(CliListFileTest, TraceListFileGoesToALogAndBackToTheSameFile) {
+  ASSERT_EQ(Run({"convert", Path("bus.tr1"), Path("t.log")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("t.log")).toStdString(),
+            "(0.007000) can0 123#0102\n(0.014000) can0 18DAF110#41\n(0.021000) can0 7FF#R\n(0.028000) can0 123#0304\n");
+  // The log starts its clock at the first frame, so that one moves to 0.
+  ASSERT_EQ(Run({"convert", Path("t.log"), Path("back.tr1")}).ExitStatus, 0);
+  ASSERT_EQ(Run({"convert", Path("back.tr1"), Path("back.log")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("back.log")).toStdString(),
+            "(0.000000) can0 123#0102\n(0.007000) can0 18DAF110#41\n(0.014000) can0 7FF#R\n(0.021000) can0 123#0304\n");
+  ASSERT_EQ(Run({"convert", Path("bus.tr1"), Path("same.tr1")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("same.tr1")), Read(Path("bus.tr1")));
+  ASSERT_EQ(Run({"decode", Path("bus.tr1")}).ExitStatus, 0);
+}
+
+// The monitor's descriptions come from the software filter, which a list file does not carry:
+// the expectation is the window's export right after opening the file.
+TEST_F(CliListFileTest, EachListFileExportsAsTheWindowExportsThatList) {
+  TTrafficViews opened{TTrafficSeams{[] { return false; }, [] { return false; }, [] {}}};
+  LoadTreeFile(QString::fromStdString(Path("bus.mo1")), opened.Monitor());
+  ASSERT_EQ(opened.Monitor().RowCount(), 3u);
+  for (const auto& [format, extension] : {std::pair{TExportFormat::Csv, "csv"}, {TExportFormat::Html, "html"}}) {
+    const std::string mo = Path("m.") + extension, lm = Path("l.") + extension;
+    ASSERT_EQ(Run({"convert", Path("bus.mo1"), mo}).ExitStatus, 0);
+    ASSERT_EQ(Run({"convert", Path("bus.lm1"), lm}).ExitStatus, 0);
+    EXPECT_EQ(Read(mo).toStdString(), Expected(opened.Monitor(), MonitorLayout(), format, "CAN Data Monitor").toStdString()) << extension;
+    EXPECT_EQ(Read(lm).toStdString(), Expected(Log, TriggerLogLayout(), format, "Trigger Log").toStdString()) << extension;
+  }
+  EXPECT_EQ(Utf16(Read(Path("l.csv"))).toStdString(), std::string("Time;Message\r\n17:05:01.250;\"answered; \"\"quoted\"\"\"\r\n17:05:01.250;second\r\n\r\n"));
+  ASSERT_EQ(Run({"convert", Path("bus.mo1"), Path("m.rtf")}).ExitStatus, 0);
+  EXPECT_TRUE(Read(Path("m.rtf")).startsWith("{\\rtf1"));
+}
+
+TEST_F(CliListFileTest, ListFilesThatCannotBeReadOrConvertedAreRejected) {
+  const QByteArray trace = Read(Path("bus.tr1"));
+  const std::string shortFile = Write("short.tr1", trace.left(trace.size() - 3).toStdString());
+  const std::string empty = Write("empty.mo1", "");
+  const std::string wrong = Write("wrong.lm1", std::string(64, 'x'));
+  const std::vector<std::pair<std::vector<std::string>, const char*>> cases = {
+      {{"convert", shortFile, Path("s.csv")}, "short.tr1: Stream read error"},
+      {{"convert", empty, Path("e.csv")}, "empty.mo1: Unable to load tree structure, not enough data available."},
+      {{"convert", wrong, Path("w.csv")}, "wrong.lm1: Unable to load tree structure"},
+      {{"convert", Path("bus.mo1"), Path("m.log")}, "only a trace"},
+      {{"convert", Path("bus.lm1"), Path("l.tr1")}, "only a trace"},
+      {{"convert", Path("bus.tr1"), Path("t.mo1")}, "cannot write"},
+      {{"decode", Path("bus.mo1")}, "only a trace"},
+      {{"decode", shortFile}, "Stream read error"},
+  };
+  for (const auto& [args, message] : cases) {
+    const TCliRun run = Run(args);
+    EXPECT_EQ(run.ExitStatus, 2) << ::testing::PrintToString(args);
+    EXPECT_THAT(run.Err, HasSubstr(message)) << ::testing::PrintToString(args);
+    EXPECT_TRUE(run.Out.empty());
+  }
+  for (const char* out : {"s.csv", "e.csv", "w.csv", "m.log", "l.tr1", "t.mo1"}) EXPECT_FALSE(Exists(Path(out))) << out;
 }
