@@ -149,7 +149,7 @@ TEST_F(CliFileTest, UnreadableInputsExitWithStatusTwoAndWriteNothing) {
 
 // At 108.537 s a tester at 0x6F0 asks three control units; their answers interleave.
 TEST_F(CliFileTest, DecodeOfARealCapturePrintsTheFormatDataList) {
-  const TCliRun run = Run({"decode", "/work/shared/data/f11-kcan.log"});
+  const TCliRun run = Run({"decode", FERROLUX_SHARED_DATA "/f11-kcan.log"});
   ASSERT_EQ(run.ExitStatus, 0) << run.Err;
   ASSERT_GT(run.Out.size(), 100u);
   EXPECT_TRUE(run.Out.rfind(";Pos;Time;ID;Len;Src;Trg;;Msg\r\nNo IDs available;;;;;;;;\r\n", 0) == 0) << run.Out.substr(0, 100);
