@@ -333,7 +333,7 @@ void TfCANUSBMain::FormClose() {
 // --- project -------------------------------------------------------------------------------
 
 void TfCANUSBMain::ChangeProjectName(const QString& ProjectName) {
-  setWindowTitle(kMainCaptionPrefix + QFileInfo(ProjectName).completeBaseName());
+  setWindowTitle(ProjectCaption(ProjectName));
 }
 
 void TfCANUSBMain::ChangedProject(bool) {}

@@ -24,6 +24,7 @@
 #include "model/CanMsgProg.h"
 #include "platform/HidDeviceController.h"
 #include "platform/TickCount.h"
+#include "storage/ProjectCaption.h"
 #include "storage/ZelCanRegIni.h"
 #include "filters/HwFilterList.h"
 #include "transmit/FrameSender.h"
@@ -58,8 +59,6 @@ class TTriggerLogPage;
 // Makes the HID backend of the window's device controller and of the HID driver (each gets
 // its own); tests put scripted devices behind it.
 using THidBackendFactory = std::function<std::unique_ptr<IHidBackend>()>;
-
-inline const QString kMainCaptionPrefix = QStringLiteral("Tarvell - Ferrolux Ver. 3.9 - ");
 
 class TfCANUSBMain : public QMainWindow {
   Q_OBJECT

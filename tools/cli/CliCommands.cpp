@@ -1,10 +1,13 @@
 // The commands of ferrolux-cli: one table entry and one handler each.
 #include "tools/cli/CliCommands.h"
 
-#include <csignal>
+#include <QString>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "CanPackage/source/AdapterKinds.h"
@@ -14,7 +17,13 @@
 #include "CanPackage/source/ZelCanUsbSerial.h"
 #include "app/ReceivePipeline.h"
 #include "platform/CanInterfaces.h"
+#include "platform/TickCount.h"
+#include "storage/TreeFile.h"
+#include "tools/cli/CliFileCommands.h"
 #include "tools/cli/CliOptions.h"
+#include "transmit/FrameSender.h"
+#include "transmit/PredefinedMessageList.h"
+#include "transmit/TriggerLogList.h"
 
 namespace {
 
@@ -87,12 +96,25 @@ int RunList(const TCliArgs&) {
   return kExitOk;
 }
 
-int RunDump(const TCliArgs& args) {
-  const TCliOptions options = ReadAdapterOptions(args);
-  // Before the open, so that an interrupt during it still ends in a clean close.
-  std::signal(SIGINT, RequestStop);
-  std::signal(SIGTERM, RequestStop);
-  TOpenAdapter adapter(options);
+// A received frame as dump prints it: stamped with the wall clock, the serial number as interface.
+void PrintReceivedFrame(const TCanMsgProg& msg, const std::string& serial) {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+  std::printf("%s\n", CandumpLine(msg, us / 1000000, us % 1000000, serial).c_str());
+}
+
+// What a receiving command does with the open adapter: each received frame, whether it has
+// had enough, and what it does between two looks at the receive queue.
+struct TReceiveHandlers {
+  std::function<void(const TCanMsgProg&)> Frame;
+  std::function<bool()> Done = [] { return false; };
+  std::function<void()> Idle = [] {};
+  std::chrono::microseconds PollInterval{2000};
+};
+
+// Receives until the time limit, an interrupt or Done; the reader is stopped and what it
+// had queued is handed over before the adapter closes.
+void ReceiveUntilStopped(TOpenAdapter& adapter, const TCliOptions& options, const TReceiveHandlers& handlers) {
   ReceiveQueue queue;
   TBMDThread reader;
   AttachReceiveLoop(reader, adapter.Facade(), queue);
@@ -103,24 +125,102 @@ int RunDump(const TCliArgs& args) {
                             ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                  std::chrono::duration<double>(*options.TimeoutSeconds))
                             : Clock::time_point::max();
-  std::uint64_t printed = 0;
-  const auto limitReached = [&] { return options.Count != 0 && printed >= options.Count; };
-  const auto print = [&](const TCanMsgProg& msg) {
-    if (limitReached()) return;
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
-    std::printf("%s\n", CandumpLine(msg, us / 1000000, us % 1000000, options.Serial).c_str());
-    ++printed;
-  };
-  while (gStopRequested == 0 && !limitReached() && Clock::now() < deadline) {
-    if (DrainReceiveQueue(queue, print) > 0) std::fflush(stdout);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  while (gStopRequested == 0 && !handlers.Done() && Clock::now() < deadline) {
+    if (DrainReceiveQueue(queue, handlers.Frame) > 0) std::fflush(stdout);
+    handlers.Idle();
+    std::this_thread::sleep_for(handlers.PollInterval);
   }
   reader.Stop();
   reader.WaitFor();
-  DrainReceiveQueue(queue, print);
+  DrainReceiveQueue(queue, handlers.Frame);
   std::fflush(stdout);
+}
+
+// Installed before the open, so that an interrupt during it still ends in a clean close.
+void StopOnInterrupt() {
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+}
+
+int RunDump(const TCliArgs& args) {
+  const TCliOptions options = ReadAdapterOptions(args);
+  StopOnInterrupt();
+  TOpenAdapter adapter(options);
+  std::uint64_t printed = 0;
+  const auto limitReached = [&] { return options.Count != 0 && printed >= options.Count; };
+  TReceiveHandlers handlers;
+  handlers.Frame = [&](const TCanMsgProg& msg) {
+    if (limitReached()) return;
+    PrintReceivedFrame(msg, options.Serial);
+    ++printed;
+  };
+  handlers.Done = limitReached;
+  ReceiveUntilStopped(adapter, options, handlers);
   return kExitOk;
+}
+
+QString RequireExtension(const std::string& path, const char* extension, const char* option) {
+  const QString file = QString::fromStdString(path);
+  if (!file.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
+    throw TUsageError(std::string(option) + " takes a " + extension + " file, not '" + path + "'");
+  return file;
+}
+
+// The predefined messages of a running window, with the open adapter as their bus. Sent
+// frames go to the adapter only; there are no views to enter them into.
+class THeadlessTransmit {
+ public:
+  explicit THeadlessTransmit(const QString& messagesFile) {
+    try {
+      LoadTreeFile(messagesFile, FPredefined);
+    } catch (const TTreeFileError& error) {
+      throw TCliFailure{messagesFile.toStdString() + ": " + error.what()};
+    }
+  }
+
+  void Run(TOpenAdapter& adapter, const TCliOptions& options) {
+    FAdapter = &adapter;
+    TReceiveHandlers handlers;
+    handlers.Frame = [&](const TCanMsgProg& msg) {
+      PrintReceivedFrame(msg, options.Serial);
+      FPredefined.MatchTriggerMessages(msg);
+    };
+    // The window's timer rows are due on a millisecond tick; polling twice as often keeps up.
+    handlers.Idle = [&] { FPredefined.SendDueTimerMessages(); };
+    handlers.PollInterval = std::chrono::microseconds(500);
+    ReceiveUntilStopped(adapter, options, handlers);
+    FAdapter = nullptr;
+  }
+
+  void SaveTriggerLog(const QString& fileName) const { SaveTreeFile(fileName, FTriggerLog); }
+  [[nodiscard]] int FailedSends() const { return FSender.FailedSends(); }
+
+ private:
+  TOpenAdapter* FAdapter = nullptr;
+  TTriggerLogList FTriggerLog;
+  TFrameSender FSender{{[this](const TCanMsgProg& msg) { return FAdapter && FAdapter->Send(msg); },
+                        [](const TCanMsgProg&) {}}};
+  TPredefinedMessageList FPredefined{{[this](const TCanMsgProg& msg) { FSender.Send(msg); },
+                                      [this](const QString& text) { FTriggerLog.AddTriggerLogEntry(text); },
+                                      &GetTickCount}};
+};
+
+int RunRun(const TCliArgs& args) {
+  const TCliOptions options = ReadAdapterOptions(args);
+  if (!args.Has("messages")) throw TUsageError("missing --messages FILE");
+  const QString messagesFile = RequireExtension(args.Value("messages"), ".pm1", "--messages");
+  const std::optional<QString> logFile =
+      args.Has("log") ? std::optional(RequireExtension(args.Value("log"), ".lm1", "--log")) : std::nullopt;
+  THeadlessTransmit transmit(messagesFile);
+  StopOnInterrupt();
+  {
+    TOpenAdapter adapter(options);
+    transmit.Run(adapter, options);
+  }
+  if (logFile) transmit.SaveTriggerLog(*logFile);
+  if (transmit.FailedSends() == 0) return kExitOk;
+  PrintError(std::to_string(transmit.FailedSends()) + " frames were not acknowledged by the adapter");
+  return kExitNotAcknowledged;
 }
 
 int RunSend(const TCliArgs& args) {
@@ -147,6 +247,18 @@ const TCliProgramSpec& CliProgram() {
           {"send", "Send one frame.",
            {kSerial, {"ID#DATA", "The frame as candump writes it: 123#1122, 18DAF110#01, 123#R or 123#R4."}},
            {BitRate, Btr}, RunSend},
+          {"run", "Run a predefined-message list: timer rows when due, message rows in answer to received frames.",
+           {kSerial},
+           {{"messages", "FILE", "The predefined-message list file (.pm1); required."}, BitRate, Btr, Code, Mask, Duration,
+            {"log", "FILE", "Write the trigger log to this list file (.lm1) at the end."}},
+           RunRun},
+          {"convert", "Convert a capture: candump log, list file or export, by the file extensions.",
+           {{"IN", "A candump log (.log) or a list file: trace (.tr1), monitor (.mo1), trigger log (.lm1)."},
+            {"OUT", "A candump log (.log) or trace list file (.tr1) of a trace, or the list's export (.csv, .html, .rtf)."}},
+           {}, RunConvert},
+          {"decode", "Print the diagnostic messages of a trace as semicolon-separated text.",
+           {{"IN", "A trace: candump log (.log) or trace list file (.tr1)."}},
+           {{"catalog", "FILE", "Control-unit catalog (.ini) naming the identifiers."}}, RunDecode},
       }};
   return kProgram;
 }

@@ -30,7 +30,7 @@ std::uint64_t DecimalValue(const std::string& text, std::uint64_t min, std::uint
   return value;
 }
 
-double SecondsValue(const std::string& text) {
+double SecondsValue(const std::string& text, const std::string& what) {
   std::size_t used = 0;
   double value = 0;
   try {
@@ -39,7 +39,7 @@ double SecondsValue(const std::string& text) {
     used = 0;
   }
   if (used == 0 || used != text.size() || !std::isfinite(value) || value <= 0)
-    throw TUsageError("--timeout must be a positive number of seconds, not '" + text + "'");
+    throw TUsageError(what + " must be a positive number of seconds, not '" + text + "'");
   return value;
 }
 
@@ -119,6 +119,7 @@ TCliOptions ReadAdapterOptions(const TCliArgs& args) {
   if (args.Has("code")) options.Code = static_cast<std::uint32_t>(HexValue(args.Value("code"), 8, "--code"));
   if (args.Has("mask")) options.Mask = static_cast<std::uint32_t>(HexValue(args.Value("mask"), 8, "--mask"));
   if (args.Has("count")) options.Count = DecimalValue(args.Value("count"), 1, UINT64_MAX >> 1, "--count");
-  if (args.Has("timeout")) options.TimeoutSeconds = SecondsValue(args.Value("timeout"));
+  if (args.Has("timeout")) options.TimeoutSeconds = SecondsValue(args.Value("timeout"), "--timeout");
+  if (args.Has("duration")) options.TimeoutSeconds = SecondsValue(args.Value("duration"), "--duration");
   return options;
 }

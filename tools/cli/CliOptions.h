@@ -29,6 +29,7 @@ inline constexpr TCliOptionSpec Code{"code", "HEX8", "Acceptance code loaded int
 inline constexpr TCliOptionSpec Mask{"mask", "HEX8", "Acceptance mask loaded into the adapter (with --code)."};
 inline constexpr TCliOptionSpec Count{"count", "N", "Stop after N frames."};
 inline constexpr TCliOptionSpec Timeout{"timeout", "SECONDS", "Stop after this many seconds."};
+inline constexpr TCliOptionSpec Duration{"duration", "SECONDS", "Run this many seconds, then close the adapter."};
 }  // namespace CliOption
 
 // The serial number is the command's first argument. Throws TUsageError.

@@ -1,0 +1,272 @@
+// ferrolux-cli's file commands as a separate process: candump logs and list files into the
+// lists' exports and back, rejected inputs, and the diagnostic text of a real capture.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <fstream>
+
+#include "storage/MyRegValues.h"
+#include "storage/ProjectCaption.h"
+#include "storage/TreeFile.h"
+#include "tools/CliProcess.h"
+#include "tools/cli/CliOptions.h"
+#include "transmit/TriggerLogExport.h"
+#include "transmit/TriggerLogList.h"
+#include "views/TrafficExport.h"
+#include "views/TrafficViews.h"
+
+using ::testing::HasSubstr;
+
+namespace {
+
+class CliFileTest : public ::testing::Test {
+ protected:
+  TCliRun Run(const std::vector<std::string>& args) {
+    return TCliProcess(Dir(), args, {{"XDG_CONFIG_HOME", Path("config")}}).Wait();
+  }
+  std::string Dir() const { return dir.path().toStdString(); }
+  std::string Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)).toStdString(); }
+  std::string Write(const char* name, const std::string& text) const {
+    std::ofstream(Path(name), std::ios::binary) << text;
+    return Path(name);
+  }
+  static QByteArray Read(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  static bool Exists(const std::string& path) { return QFile::exists(QString::fromStdString(path)); }
+  static QString Utf16(const QByteArray& bytes) {
+    EXPECT_TRUE(bytes.startsWith("\xFF\xFE"));
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+  }
+  // The user's stored setting, in the store the window reads.
+  void StoreShow8ByteMsg(bool show) const {
+    TZelCanRegIni regIni(nullptr, QString::fromStdString(Path("config")) + QStringLiteral("/Ferrolux/registry.reg"));
+    ConfigureFerroluxRegIni(regIni);
+    TMyRegValues settings(regIni);
+    settings.FShow8ByteMsg = show;
+  }
+
+  QTemporaryDir dir;
+};
+
+// Sub-millisecond digits are cut, not rounded; extended identifiers keep their eight digits.
+const std::string kLog =
+    "(1700000000.000999) can0 123#0102\n"
+    "(1700000000.001999) can0 18DAF110#41\n"
+    "\n"
+    "(1700000001.234567) can0 7FF#R\n"
+    "(1700000001.300000) can0 001#R4\n"
+    "(1700000002.000000) can0 100#3B.22.41\n";
+
+const char* const kTraceCsv =
+    "sep=;\r\nTime;ID;EXT;RTR;DLC;D0;D1;D2;D3;D4;D5;D6;D7;ASCII\r\n"
+    "0;123;0;0;2;01;02;..\r\n"
+    "1;18DAF110;1;0;1;41;A\r\n"
+    "1233;7FF;0;1;0;RTR;Frame;........\r\n"
+    "1299;001;0;1;4;RTR;Frame;........\r\n"
+    "1999;100;0;0;3;3B;22;41;\";\"\"A\"\r\n";
+
+const std::string kTraceLog =
+    "(0.000000) can0 123#0102\n"
+    "(0.001000) can0 18DAF110#41\n"
+    "(1.233000) can0 7FF#R\n"
+    "(1.299000) can0 001#R4\n"
+    "(1.999000) can0 100#3B2241\n";
+
+}  // namespace
+
+TEST_F(CliFileTest, CandumpLogBecomesTheTraceExportsAndATraceLog) {
+  StoreShow8ByteMsg(false);
+  const std::string in = Write("bus.v2.log", kLog);
+  for (const char* out : {"t.csv", "t.html", "t.rtf", "t.log"}) {
+    const TCliRun run = Run({"convert", in, Path(out)});
+    EXPECT_EQ(run.ExitStatus, 0) << out << run.Err;
+    EXPECT_TRUE(run.Err.empty() && run.Out.empty()) << run.Err << run.Out;
+  }
+  EXPECT_EQ(Utf16(Read(Path("t.csv"))), QString::fromLatin1(kTraceCsv));
+  EXPECT_EQ(Read(Path("t.log")).toStdString(), kTraceLog);
+  const QByteArray html = Read(Path("t.html"));
+  EXPECT_TRUE(html.contains(">Tarvell - Ferrolux Ver. 3.9 - bus.v2</span>")) << html.left(800).constData();
+  EXPECT_TRUE(html.contains("CAN Data Tracer"));
+  EXPECT_TRUE(html.contains("18DAF110"));
+  const QByteArray rtf = Read(Path("t.rtf"));
+  EXPECT_TRUE(rtf.startsWith("{\\rtf1")) << rtf.left(40).constData();
+  // Cells are written as Unicode escapes: "18DAF110".
+  EXPECT_TRUE(rtf.contains(R"(\u49\'3f\u56\'3f\u68\'3f\u65\'3f\u70\'3f\u49\'3f\u49\'3f\u48\'3f)"));
+
+  // The trace log reads back to the same trace.
+  ASSERT_EQ(Run({"convert", Path("t.log"), Path("again.csv")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("again.csv")), Read(Path("t.csv")));
+}
+
+TEST_F(CliFileTest, StoredShow8ByteMsgSettingShapesTheExport) {
+  const std::string in = Write("one.log", "(5.000000) can0 123#0102\n");
+  StoreShow8ByteMsg(true);
+  ASSERT_EQ(Run({"convert", in, Path("eight.csv")}).ExitStatus, 0);
+  EXPECT_THAT(Utf16(Read(Path("eight.csv"))).toStdString(), HasSubstr("\r\n0;123;0;0;2;01;02;00;00;00;00;00;00;........\r\n"));
+  StoreShow8ByteMsg(false);
+  ASSERT_EQ(Run({"convert", in, Path("two.csv")}).ExitStatus, 0);
+  EXPECT_THAT(Utf16(Read(Path("two.csv"))).toStdString(), HasSubstr("\r\n0;123;0;0;2;01;02;..\r\n"));
+}
+
+// An input that cannot be read leaves no output, and an older output as it was.
+TEST_F(CliFileTest, UnreadableInputsExitWithStatusTwoAndWriteNothing) {
+  const std::string bad = Write("bad.log", "(1.000000) can0 123#11\n\n(1.000100) can0 123#1\n");
+  const std::string fd = Write("fd.log", "(1.000000) can0 123##311\n");
+  const std::string old = Write("old.csv", "older");
+  struct TCase {
+    std::vector<std::string> Args;
+    const char* Message;
+    std::string Out;
+  };
+  const std::vector<TCase> cases = {
+      {{"convert", bad, Path("b.csv")}, "line 3 is not a CAN frame", Path("b.csv")},
+      {{"convert", bad, Path("b.log")}, "line 3 is not a CAN frame", Path("b.log")},
+      {{"convert", fd, old}, "line 1 is not a CAN frame", ""},
+      {{"convert", Path("missing.log"), Path("m.csv")}, "cannot open", Path("m.csv")},
+      {{"convert", Write("x.txt", "x"), Path("x.csv")}, "cannot read", Path("x.csv")},
+      {{"convert", bad, Path("b.pdf")}, "cannot write", Path("b.pdf")},
+      {{"decode", bad}, "line 3 is not a CAN frame", ""},
+      {{"decode", Write("ok.log", "(1.000000) can0 123#11\n"), "--catalog", Path("none.ini")}, "cannot open catalog", ""},
+  };
+  for (const TCase& c : cases) {
+    const TCliRun run = Run(c.Args);
+    EXPECT_EQ(run.ExitStatus, 2) << ::testing::PrintToString(c.Args);
+    EXPECT_THAT(run.Err, HasSubstr(c.Message));
+    EXPECT_EQ(Lines(run.Err).size(), 1u) << run.Err;
+    EXPECT_TRUE(run.Out.empty());
+    if (!c.Out.empty()) {
+      EXPECT_FALSE(Exists(c.Out)) << c.Out;
+    }
+  }
+  EXPECT_EQ(Read(old), QByteArray("older"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral(".tmp")).size(), 0);
+}
+
+// At 108.537 s a tester at 0x6F0 asks three control units; their answers interleave.
+TEST_F(CliFileTest, DecodeOfARealCapturePrintsTheFormatDataList) {
+  const TCliRun run = Run({"decode", FERROLUX_SHARED_DATA "/f11-kcan.log"});
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  ASSERT_GT(run.Out.size(), 100u);
+  EXPECT_TRUE(run.Out.rfind(";Pos;Time;ID;Len;Src;Trg;;Msg\r\nNo IDs available;;;;;;;;\r\n", 0) == 0) << run.Out.substr(0, 100);
+  const std::vector<std::string> lines = Lines(run.Out);
+  for (const std::string& line : lines) ASSERT_TRUE(!line.empty() && line.back() == '\r') << line;
+  std::vector<std::string> tester;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].find(";46125;6F0;3;F0;DF;;22 F1 01") != std::string::npos)
+      tester.assign(lines.begin() + static_cast<std::ptrdiff_t>(i), lines.begin() + static_cast<std::ptrdiff_t>(i) + 10);
+  ASSERT_FALSE(tester.empty());
+  const auto answer = [&](const char* start) {
+    for (const std::string& line : tester)
+      if (line.find(start) != std::string::npos) return line;
+    return std::string();
+  };
+  EXPECT_THAT(answer(";673;68;73;F0;;62 F1 01 01"), HasSubstr(";46130;"));
+  EXPECT_THAT(answer(";667;52;67;F0;;62 F1 01 01"), HasSubstr(";46135;"));
+  EXPECT_THAT(answer(";678;60;78;F0;;62 F1 01 01"), HasSubstr(";46142;"));
+  // Each answer carries all its bytes: 3 characters a byte, no trailing separator.
+  const std::string answer673 = answer(";673;68;");
+  EXPECT_EQ(answer673.size() - answer673.find("62 F1") - 1, 68u * 3 - 1);
+}
+
+TEST_F(CliFileTest, HelpOfTheFileCommands) {
+  for (const char* command : {"convert", "decode"}) {
+    const TCliRun run = Run({command, "--help"});
+    EXPECT_EQ(run.ExitStatus, 0);
+    EXPECT_THAT(run.Out, HasSubstr(std::string("ferrolux-cli [options] ") + command));
+  }
+  EXPECT_THAT(Run({"decode", "--help"}).Out, HasSubstr("--catalog <FILE>"));
+}
+
+namespace {
+// A trace, a monitor and a trigger log as the window would save them.
+class CliListFileTest : public CliFileTest {
+ protected:
+  CliListFileTest() {
+    StoreShow8ByteMsg(false);
+    Views.BeginDrain();
+    for (const char* text : {"123#0102", "18DAF110#41", "7FF#R", "123#0304"}) {
+      TCanMsgProg msg = ParseFrameText(text);
+      msg.Time = Time += 7;
+      Views.DispatchReceivedMessage(msg);
+    }
+    Views.EndDrain();
+    Log.AddTriggerLogEntry(QStringLiteral("answered; \"quoted\""));
+    Log.AddTriggerLogEntry(QStringLiteral("second"));
+    SaveTreeFile(QString::fromStdString(Path("bus.tr1")), Views.Trace());
+    SaveTreeFile(QString::fromStdString(Path("bus.mo1")), Views.Monitor());
+    SaveTreeFile(QString::fromStdString(Path("bus.lm1")), Log);
+  }
+  // What the window's export writes for the list, for a project named like the input.
+  QByteArray Expected(const TRowListBase& list, const TListLayout& layout, TExportFormat format, const char* subtitle) {
+    const std::string path = Path("expected.out");
+    WriteListExport(QString::fromStdString(path), format, {TRowListExport(list, DefaultListLook()), layout, {}},
+                    ProjectCaption(QStringLiteral("bus.x")), QString::fromLatin1(subtitle));
+    return Read(path);
+  }
+
+  std::int32_t Time = 0;
+  TTrafficViews Views{TTrafficSeams{[] { return false; }, [] { return false; }, [] {}}};
+  TTriggerLogList Log{[] { return QDateTime(QDate(2026, 12, 9), QTime(17, 5, 1, 250)); }};
+};
+}  // namespace
+
+TEST_F(CliListFileTest, TraceListFileGoesToALogAndBackToTheSameFile) {
+  ASSERT_EQ(Run({"convert", Path("bus.tr1"), Path("t.log")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("t.log")).toStdString(),
+            "(0.007000) can0 123#0102\n(0.014000) can0 18DAF110#41\n(0.021000) can0 7FF#R\n(0.028000) can0 123#0304\n");
+  // The log starts its clock at the first frame, so that one moves to 0.
+  ASSERT_EQ(Run({"convert", Path("t.log"), Path("back.tr1")}).ExitStatus, 0);
+  ASSERT_EQ(Run({"convert", Path("back.tr1"), Path("back.log")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("back.log")).toStdString(),
+            "(0.000000) can0 123#0102\n(0.007000) can0 18DAF110#41\n(0.014000) can0 7FF#R\n(0.021000) can0 123#0304\n");
+  ASSERT_EQ(Run({"convert", Path("bus.tr1"), Path("same.tr1")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("same.tr1")), Read(Path("bus.tr1")));
+  ASSERT_EQ(Run({"decode", Path("bus.tr1")}).ExitStatus, 0);
+}
+
+// The monitor's descriptions come from the software filter, which a list file does not carry:
+// the expectation is the window's export right after opening the file.
+TEST_F(CliListFileTest, EachListFileExportsAsTheWindowExportsThatList) {
+  TTrafficViews opened{TTrafficSeams{[] { return false; }, [] { return false; }, [] {}}};
+  LoadTreeFile(QString::fromStdString(Path("bus.mo1")), opened.Monitor());
+  ASSERT_EQ(opened.Monitor().RowCount(), 3u);
+  for (const auto& [format, extension] : {std::pair{TExportFormat::Csv, "csv"}, {TExportFormat::Html, "html"}}) {
+    const std::string mo = Path("m.") + extension, lm = Path("l.") + extension;
+    ASSERT_EQ(Run({"convert", Path("bus.mo1"), mo}).ExitStatus, 0);
+    ASSERT_EQ(Run({"convert", Path("bus.lm1"), lm}).ExitStatus, 0);
+    EXPECT_EQ(Read(mo).toStdString(), Expected(opened.Monitor(), MonitorLayout(), format, "CAN Data Monitor").toStdString()) << extension;
+    EXPECT_EQ(Read(lm).toStdString(), Expected(Log, TriggerLogLayout(), format, "Trigger Log").toStdString()) << extension;
+  }
+  EXPECT_EQ(Utf16(Read(Path("l.csv"))).toStdString(), std::string("Time;Message\r\n17:05:01.250;\"answered; \"\"quoted\"\"\"\r\n17:05:01.250;second\r\n\r\n"));
+  ASSERT_EQ(Run({"convert", Path("bus.mo1"), Path("m.rtf")}).ExitStatus, 0);
+  EXPECT_TRUE(Read(Path("m.rtf")).startsWith("{\\rtf1"));
+}
+
+TEST_F(CliListFileTest, ListFilesThatCannotBeReadOrConvertedAreRejected) {
+  const QByteArray trace = Read(Path("bus.tr1"));
+  const std::string shortFile = Write("short.tr1", trace.left(trace.size() - 3).toStdString());
+  const std::string empty = Write("empty.mo1", "");
+  const std::string wrong = Write("wrong.lm1", std::string(64, 'x'));
+  const std::vector<std::pair<std::vector<std::string>, const char*>> cases = {
+      {{"convert", shortFile, Path("s.csv")}, "short.tr1: Stream read error"},
+      {{"convert", empty, Path("e.csv")}, "empty.mo1: Unable to load tree structure, not enough data available."},
+      {{"convert", wrong, Path("w.csv")}, "wrong.lm1: Unable to load tree structure"},
+      {{"convert", Path("bus.mo1"), Path("m.log")}, "only a trace"},
+      {{"convert", Path("bus.lm1"), Path("l.tr1")}, "only a trace"},
+      {{"convert", Path("bus.tr1"), Path("t.mo1")}, "cannot write"},
+      {{"decode", Path("bus.mo1")}, "only a trace"},
+      {{"decode", shortFile}, "Stream read error"},
+  };
+  for (const auto& [args, message] : cases) {
+    const TCliRun run = Run(args);
+    EXPECT_EQ(run.ExitStatus, 2) << ::testing::PrintToString(args);
+    EXPECT_THAT(run.Err, HasSubstr(message)) << ::testing::PrintToString(args);
+    EXPECT_TRUE(run.Out.empty());
+  }
+  for (const char* out : {"s.csv", "e.csv", "w.csv", "m.log", "l.tr1", "t.mo1"}) EXPECT_FALSE(Exists(Path(out))) << out;
+}

@@ -1,0 +1,183 @@
+#include "tools/cli/CliFileCommands.h"
+
+#include <QFileInfo>
+#include <cstdio>
+#include <optional>
+
+#include "catalog/DiagnosticDecoder.h"
+#include "catalog/FormatDataExport.h"
+#include "storage/MyRegValues.h"
+#include "storage/ProjectCaption.h"
+#include "storage/TreeFile.h"
+#include "tools/cli/CliCommands.h"
+#include "transmit/TriggerLogExport.h"
+#include "transmit/TriggerLogList.h"
+#include "views/TraceCandumpLog.h"
+#include "views/TrafficExport.h"
+#include "views/TrafficViews.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr std::size_t kImportBatch = 65536;
+
+enum class TListKind { Trace, Monitor, TriggerLog };
+
+QString ExtensionOf(const QString& path) { return QLatin1Char('.') + QFileInfo(path).suffix().toLower(); }
+
+// Which list an input file holds, by its extension.
+std::optional<TListKind> InputKind(const QString& extension) {
+  if (extension == QLatin1String(".log") || extension == QLatin1String(".tr1")) return TListKind::Trace;
+  if (extension == QLatin1String(".mo1")) return TListKind::Monitor;
+  if (extension == QLatin1String(".lm1")) return TListKind::TriggerLog;
+  return std::nullopt;
+}
+
+std::optional<TExportFormat> ExportFormatOf(const QString& extension) {
+  if (extension == QLatin1String(".csv")) return TExportFormat::Csv;
+  if (extension == QLatin1String(".html")) return TExportFormat::Html;
+  if (extension == QLatin1String(".rtf")) return TExportFormat::Rtf;
+  return std::nullopt;
+}
+
+// The trace is the one list that also goes out as a candump log or a list file.
+bool TraceOnlyOutput(const QString& extension) {
+  return extension == QLatin1String(".log") || extension == QLatin1String(".tr1");
+}
+
+TListKind RequireInputKind(const QString& in) {
+  const std::optional<TListKind> kind = InputKind(ExtensionOf(in));
+  if (!kind) throw TUsageError("cannot read '" + in.toStdString() + "': use .log, .tr1, .mo1 or .lm1");
+  return *kind;
+}
+
+void RequireOutputFor(TListKind kind, const QString& out) {
+  const QString extension = ExtensionOf(out);
+  if (ExportFormatOf(extension)) return;
+  if (TraceOnlyOutput(extension)) {
+    if (kind == TListKind::Trace) return;
+    throw TUsageError("only a trace becomes a " + extension.toStdString() + " file");
+  }
+  throw TUsageError("cannot write '" + out.toStdString() + "': use .log, .tr1, .csv, .html or .rtf");
+}
+
+// The user's stored display setting, read without writing the store back.
+bool StoredShow8ByteMsg() {
+  TZelCanRegIni regIni;
+  ConfigureFerroluxRegIni(regIni);
+  regIni.SaveOnExit = false;
+  const TMyRegValues settings(regIni);
+  return settings.FShow8ByteMsg;
+}
+
+// The lists a file can hold, as the window has them, with no adapter behind them.
+class TFileLists {
+ public:
+  explicit TFileLists(bool show8ByteMsg)
+      : FTraffic(TTrafficSeams{[show8ByteMsg] { return show8ByteMsg; }, [] { return false; }, [] {}}) {}
+
+  void Read(TListKind kind, const QString& path) {
+    if (ExtensionOf(path) == QLatin1String(".log")) {
+      ImportCandumpLog(path);
+      return;
+    }
+    try {
+      LoadTreeFile(path, List(kind));
+    } catch (const TTreeFileError& error) {
+      throw TCliFailure{path.toStdString() + ": " + error.what()};
+    }
+  }
+
+  void Write(TListKind kind, const QString& in, const QString& out) {
+    const QString extension = ExtensionOf(out);
+    if (extension == QLatin1String(".log")) {
+      QString error;
+      if (!SaveTraceCandumpLog(FTraffic.Trace(), out, error)) throw TCliFailure{error.toStdString()};
+      return;
+    }
+    if (extension == QLatin1String(".tr1")) {
+      SaveTreeFile(out, FTraffic.Trace());
+      return;
+    }
+    Export(kind, *ExportFormatOf(extension), out, ProjectCaption(in));
+  }
+
+  [[nodiscard]] const TTraceList& Trace() { return FTraffic.Trace(); }
+
+ private:
+  TRowListBase& List(TListKind kind) {
+    switch (kind) {
+      case TListKind::Trace: return FTraffic.Trace();
+      case TListKind::Monitor: return FTraffic.Monitor();
+      case TListKind::TriggerLog: return FTriggerLog;
+    }
+    return FTraffic.Trace();
+  }
+
+  void ImportCandumpLog(const QString& path) {
+    TCandumpImport import(FTraffic, path);
+    while (import.Step(kImportBatch) == TCandumpImport::TState::Reading) {
+    }
+    if (import.State() == TCandumpImport::TState::CannotOpen)
+      throw TCliFailure{"cannot open '" + path.toStdString() + "'"};
+    if (import.State() == TCandumpImport::TState::BadLine)
+      throw TCliFailure{path.toStdString() + ": line " + std::to_string(import.BadLineNumber()) + " is not a CAN frame"};
+  }
+
+  void Export(TListKind kind, TExportFormat format, const QString& out, const QString& title) {
+    const TListLook look = DefaultListLook();
+    switch (kind) {
+      case TListKind::Trace: {
+        const TTraceExport trace(FTraffic.Trace(), look);
+        WriteListExport(out, format, TraceExportJob(trace, TraceLayout()), title, QStringLiteral("CAN Data Tracer"));
+        return;
+      }
+      case TListKind::Monitor: {
+        const TRowListExport monitor(FTraffic.Monitor(), look);
+        WriteListExport(out, format, {monitor, MonitorLayout(), {}}, title, QStringLiteral("CAN Data Monitor"));
+        return;
+      }
+      case TListKind::TriggerLog: {
+        const TRowListExport log(FTriggerLog, look);
+        WriteListExport(out, format, {log, TriggerLogLayout(), {}}, title, QStringLiteral("Trigger Log"));
+        return;
+      }
+    }
+  }
+
+  TTrafficViews FTraffic;
+  TTriggerLogList FTriggerLog;
+};
+
+}  // namespace
+
+int RunConvert(const TCliArgs& args) {
+  const QString in = QString::fromStdString(args.Arguments.at(0));
+  const QString out = QString::fromStdString(args.Arguments.at(1));
+  const TListKind kind = RequireInputKind(in);
+  RequireOutputFor(kind, out);
+  TFileLists lists(StoredShow8ByteMsg());
+  lists.Read(kind, in);
+  lists.Write(kind, in, out);
+  return kExitOk;
+}
+
+int RunDecode(const TCliArgs& args) {
+  const QString in = QString::fromStdString(args.Arguments.at(0));
+  const TListKind kind = RequireInputKind(in);
+  if (kind != TListKind::Trace) throw TUsageError("only a trace can be decoded");
+  std::optional<TControlUnitCatalog> catalog;
+  if (args.Has("catalog")) {
+    const QString path = QString::fromStdString(args.Value("catalog"));
+    catalog = TControlUnitCatalog::Load(path);
+    if (!catalog) throw TCliFailure{"cannot open catalog '" + path.toStdString() + "'"};
+  }
+  TFileLists lists(StoredShow8ByteMsg());
+  lists.Read(kind, in);
+  TFormatDataList rows(std::move(catalog));
+  DecodeTrace(lists.Trace(), rows);
+  const QByteArray text = FormatDataCsvUtf8(rows);
+  std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+  std::fflush(stdout);
+  return kExitOk;
+}

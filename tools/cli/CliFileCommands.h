@@ -1,0 +1,8 @@
+#pragma once
+// ferrolux-cli's commands on captured lists: converting between candump logs, list files and
+// the exports, and decoding a trace into diagnostic messages. They read and write files only.
+
+#include "tools/cli/CliCommandLine.h"
+
+int RunConvert(const TCliArgs& args);
+int RunDecode(const TCliArgs& args);
