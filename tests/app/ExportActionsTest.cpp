@@ -1,6 +1,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QUrl>
 
 #include "MainWindowFixture.h"
@@ -61,6 +62,8 @@ struct ExportActionsTest : MainWindowFixture {
       if (name.isEmpty()) return dialog->reject();
       dialog->selectNameFilter(filter);
       dialog->selectFile(name);
+      // selectFile leaves the name field alone while it has the focus; type it as a user would.
+      if (auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) field->setText(name);
       if (then) then();
       QMetaObject::invokeMethod(dialog, "accept");
     });
