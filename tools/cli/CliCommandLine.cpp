@@ -28,10 +28,10 @@ void SetUpProgramParser(QCommandLineParser& parser, const TCliProgramSpec& progr
   parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
 }
 
-QCommandLineOption MakeOption(const TCliOptionSpec& spec) {
-  return spec.ValueName ? QCommandLineOption(QString::fromLatin1(spec.Name), QString::fromLatin1(spec.Description),
-                                             QString::fromLatin1(spec.ValueName))
-                        : QCommandLineOption(QString::fromLatin1(spec.Name), QString::fromLatin1(spec.Description));
+QCommandLineOption MakeOption(const TCliOptionSpec& option) {
+  return option.ValueName ? QCommandLineOption(QString::fromLatin1(option.Name), QString::fromLatin1(option.Description),
+                                             QString::fromLatin1(option.ValueName))
+                        : QCommandLineOption(QString::fromLatin1(option.Name), QString::fromLatin1(option.Description));
 }
 
 void SetUpCommandParser(QCommandLineParser& parser, const TCliCommandSpec& command) {
