@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "bench/ArmedTriggers.h"
 #include "app/ReceivePipeline.h"
 #include "CanPackage/source/ZelCanDriver.h"
 #include "transmit/PredefinedMessageList.h"
@@ -72,15 +73,7 @@ std::int64_t ResidentBytes() {
 
 // 20 checked trigger rows that never match: every frame is compared with all of them.
 void ArmTriggers(TPredefinedMessageList& triggers, TTrafficViews& views) {
-  for (int i = 0; i < 20; ++i) {
-    const std::size_t row = triggers.AddMessage();
-    TPredefinedEdit edit;
-    edit.TriggerType = static_cast<std::uint8_t>(TTriggerType::Message);
-    edit.TriggerCode.CanId = 0x7F0 + i;
-    edit.TriggerCode.DLC = 8;
-    triggers.ApplyEdit(row, edit);
-    triggers.SetRowChecked(row, true);
-  }
+  ArmNonMatchingTriggers(triggers, 0x7F0);
   views.MatchTriggerMessages = [&triggers](const TCanMsgProg& msg) { triggers.MatchTriggerMessages(msg); };
 }
 

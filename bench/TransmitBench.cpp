@@ -13,6 +13,7 @@
 #include <fstream>
 #include <vector>
 
+#include "bench/ArmedTriggers.h"
 #include "app/CANUSBMain.h"
 #include "model/CandumpLog.h"
 #include "platform/FtD2xx.h"
@@ -128,15 +129,7 @@ BENCHMARK(BM_TimerRowInterval)->Arg(1)->Arg(10)->Arg(100)->Iterations(1)->Unit(b
 // What the trigger matching adds per received frame: 20 checked Message rows, none matching.
 static void BM_MatchTriggerMessages(benchmark::State& state) {
   TPredefinedMessageList triggers({});
-  for (int i = 0; i < 20; ++i) {
-    const std::size_t row = triggers.AddMessage();
-    TPredefinedEdit edit;
-    edit.TriggerType = static_cast<std::uint8_t>(TTriggerType::Message);
-    edit.TriggerCode.CanId = 0x7F0 + i;
-    edit.TriggerCode.DLC = 8;
-    triggers.ApplyEdit(row, edit);
-    triggers.SetRowChecked(row, true);
-  }
+  ArmNonMatchingTriggers(triggers, 0x7F0);
   TCanMsgProg msg;
   msg.DLC = 8;
   std::int64_t frames = 0;

@@ -11,6 +11,7 @@
 #include <iomanip>
 
 #include "app/CANUSBMain.h"
+#include "bench/ArmedTriggers.h"
 #include "platform/VirtualDevices.h"
 
 namespace {
@@ -73,18 +74,7 @@ bool TSoakRun::Connect() {
 
 // 20 checked Message rows whose triggers no flood frame matches: every frame passes the
 // matcher on its way through DispatchReceivedMessage, and no answer adds rows of its own.
-void TSoakRun::ArmTriggers() {
-  TPredefinedMessageList& rows = FWindow->PredefinedMessages();
-  for (int i = 0; i < 20; ++i) {
-    const std::size_t row = rows.AddMessage();
-    TPredefinedEdit edit;
-    edit.TriggerType = static_cast<std::uint8_t>(TTriggerType::Message);
-    edit.TriggerCode.CanId = 0x1FFFFF00 + i;
-    edit.TriggerCode.DLC = 8;
-    rows.ApplyEdit(row, edit);
-    rows.SetRowChecked(row, true);
-  }
-}
+void TSoakRun::ArmTriggers() { ArmNonMatchingTriggers(FWindow->PredefinedMessages(), 0x1FFFFF00); }
 
 int TSoakRun::Exec() {
   if (!StartSimulator()) {
