@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -40,16 +41,27 @@ bool IsSingleLine(const std::string& text) { return text.find_first_of("\n\r") =
 
 std::string DevicePath(const std::string& serial) { return VirtualDeviceDirectory() + "/" + serial + kSuffix; }
 
+bool ProcessGone(const std::string& pidText) {
+  char* end = nullptr;
+  const long pid = std::strtol(pidText.c_str(), &end, 10);
+  if (end == pidText.c_str() || *end != '\0' || pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
 std::optional<TVirtualDevice> ReadDevice(const std::string& path, std::string serial) {
   std::ifstream in(path);
   if (!in) return std::nullopt;
   TVirtualDevice device{std::move(serial), {}, {}};
   std::string line;
+  bool announcerGone = false;
   while (std::getline(in, line)) {
     if (line.rfind("description=", 0) == 0) device.Description = line.substr(12);
     else if (line.rfind("tty=", 0) == 0) device.Tty = line.substr(4);
+    else if (line.rfind("pid=", 0) == 0) announcerGone = ProcessGone(line.substr(4));
   }
-  if (device.Tty.empty()) return std::nullopt;
+  // A killed announcer leaves its file behind, and the system may since have given its
+  // terminal's name to somebody else's terminal: such a device is not listed.
+  if (device.Tty.empty() || announcerGone) return std::nullopt;
   return device;
 }
 
@@ -74,7 +86,8 @@ std::string AnnounceVirtualDevice(const std::string& serial, const std::string& 
   std::string temporary = directory + "/." + serial + ".XXXXXX";
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) Fail("cannot create", temporary);
-  const std::string content = "description=" + description + "\ntty=" + ttyPath + "\n";
+  const std::string content =
+      "description=" + description + "\ntty=" + ttyPath + "\npid=" + std::to_string(::getpid()) + "\n";
   const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()) &&
                        ::fchmod(fd, 0644) == 0;
   const int savedErrno = errno;

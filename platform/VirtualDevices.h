@@ -3,6 +3,7 @@
 // A device is the file "<serial>.dev" in VirtualDeviceDirectory(), holding the lines
 //   description=<text>
 //   tty=<path of the pseudo-terminal slave>
+//   pid=<process id of the announcer>   (optional; a device whose announcer has died is not listed)
 // The directory is $XDG_RUNTIME_DIR/ferrolux/devices, or /tmp/ferrolux-<uid>/devices when
 // XDG_RUNTIME_DIR is unset or empty; it is created with mode 0700.
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -34,7 +35,7 @@ TEST_F(VirtualDevices, AnnounceListWithdraw) {
 
   const std::string path = AnnounceVirtualDevice("SIM00001", "CAN-IF", "/dev/pts/7");
   EXPECT_EQ(path, root + "/ferrolux/devices/SIM00001.dev");
-  EXPECT_EQ(Read(path), "description=CAN-IF\ntty=/dev/pts/7\n");
+  EXPECT_EQ(Read(path), "description=CAN-IF\ntty=/dev/pts/7\npid=" + std::to_string(::getpid()) + "\n");
   struct stat info {};
   ASSERT_EQ(::stat(VirtualDeviceDirectory().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -73,4 +74,21 @@ TEST_F(VirtualDevices, UnsafeNamesAndTheFallbackDirectory) {
   EXPECT_EQ(VirtualDeviceDirectory(), "/tmp/ferrolux-" + std::to_string(::getuid()) + "/devices");
   ::unsetenv("XDG_RUNTIME_DIR");
   EXPECT_EQ(VirtualDeviceDirectory(), "/tmp/ferrolux-" + std::to_string(::getuid()) + "/devices");
+}
+
+TEST_F(VirtualDevices, AnAnnouncementLeftByADeadAnnouncerIsNotListed) {
+  const std::string path = AnnounceVirtualDevice("SIMLIVE", "CAN-IF", "/dev/pts/97");
+  EXPECT_NE(Read(path).find("pid=" + std::to_string(::getpid()) + "\n"), std::string::npos);
+
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ::waitpid(child, nullptr, 0);  // reaped: its number belongs to nobody now
+  const std::string directory = VirtualDeviceDirectory();
+  std::ofstream(directory + "/SIMDEAD.dev") << "description=CAN-IF\ntty=/dev/pts/98\npid=" << child << "\n";
+  std::ofstream(directory + "/SIMOLD.dev") << "description=CAN-IF\ntty=/dev/pts/99\n";  // no pid: listed as before
+
+  std::vector<std::string> serials;
+  for (const TVirtualDevice& device : ListVirtualDevices()) serials.push_back(device.Serial);
+  EXPECT_EQ(serials, (std::vector<std::string>{"SIMLIVE", "SIMOLD"}));
 }
