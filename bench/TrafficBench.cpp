@@ -113,6 +113,30 @@ static void BM_Pipeline(benchmark::State& state) {
 }
 BENCHMARK(BM_Pipeline)->Arg(100)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// An identifier sweep (a scan, a fuzzing tester): every frame brings a new extended
+// identifier, in scattered order, so each is a row inserted inside the software filter and
+// the monitor. Reports the mean cost of one new identifier.
+static void BM_NewIdentifiers(benchmark::State& state) {
+  const std::int64_t ids = state.range(0);
+  constexpr std::int64_t kStride = 7919;  // prime: visits every identifier once, out of order
+  for (auto _ : state) {
+    TTrafficViews views(QuietSeams());
+    for (std::int64_t done = 0; done < ids;) {
+      views.BeginDrain();
+      for (int i = 0; i < 800 && done < ids; ++i, ++done) {
+        TCanMsgProg msg = BenchFrame(done);
+        msg.Extended = true;
+        msg.CanId = 0x10000 + done * kStride % ids;
+        views.DispatchReceivedMessage(msg);
+      }
+      views.EndDrain();
+    }
+    benchmark::DoNotOptimize(views.Monitor().RowCount());
+  }
+  state.SetItemsProcessed(state.iterations() * ids);
+}
+BENCHMARK(BM_NewIdentifiers)->Arg(2048)->Arg(16384)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 static void BM_TraceMemory(benchmark::State& state) {
   const std::int64_t rows = state.range(0);
   double perRow = 0;

@@ -45,26 +45,8 @@ void TIdFilterList::EnsureCanIdInFilter(const TCanMsgProg& msg) {
   record.Extended = msg.Extended;
   record.AddToLog = true;
   record.Description.Set(QStringLiteral("CAN ID: ") + CanIdToText(msg.Extended, msg.CanId));
-  InsertSorted(record, TRowState::CheckBox(true));
+  InsertInOrder(record, TRowState::CheckBox(true), FIndex, FilterLess, FilterKey);
   Changed();
-}
-
-// Same result as appending and sorting the whole list stably; when the list is already in
-// order that is a single insertion, which keeps the views' selection where it was.
-void TIdFilterList::InsertSorted(const TIdFilterData& record, TRowState state) {
-  if (FRows.IsSorted(FilterLess)) {
-    const std::size_t row = FRows.UpperBound(record, FilterLess);
-    FModel.BeginInsertRow(row);
-    FRows.Insert(row, record, state);
-    FIndex.Rebuild(FRows, FilterKey);
-    FModel.EndInsertRow();
-    return;
-  }
-  FModel.BeginReset();
-  FRows.Append(record, state);
-  FRows.StableSort(FilterLess);
-  FIndex.Rebuild(FRows, FilterKey);
-  FModel.EndReset();
 }
 
 void TIdFilterList::BeginAddMode() {

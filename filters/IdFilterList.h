@@ -73,7 +73,6 @@ class TIdFilterList : public TRowListOf<TIdFilterData>, public TProjectList {
   void RowsReplaced() override;
 
  private:
-  void InsertSorted(const TIdFilterData& record, TRowState state);
   void Changed() const;
 
   std::function<void()> FProjectChanged;

@@ -1,9 +1,11 @@
 #pragma once
 // Identifier -> first row in list order, for the per-identifier lists. Rebuilt after any
-// change that moves rows, so lookups give exactly what a linear pass would.
+// change that moves rows other than an insertion, so lookups give exactly what a linear pass
+// would.
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 #include "lists/RowStore.h"
 
@@ -12,21 +14,37 @@ class TCanIdIndex {
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   [[nodiscard]] std::size_t Find(std::int64_t canId) const {
-    const auto it = FFirst.find(canId);
-    return it == FFirst.end() ? kNone : it->second;
+    const auto it = FSlot.find(canId);
+    return it == FSlot.end() ? kNone : FFirst[it->second];
   }
   // A row appended at the end: it is first only if the identifier had no row yet.
-  void NoteAppended(std::int64_t canId, std::size_t row) { FFirst.emplace(canId, row); }
+  void NoteAppended(std::int64_t canId, std::size_t row) {
+    if (FSlot.emplace(canId, FFirst.size()).second) FFirst.push_back(row);
+  }
+  // A row inserted after every row of its own identifier: the rows from there on move down
+  // by one, and it is first only if the identifier had no row yet.
+  void NoteInserted(std::int64_t canId, std::size_t row) {
+    for (std::size_t& first : FFirst)
+      if (first >= row) ++first;
+    NoteAppended(canId, row);
+  }
 
   template <typename TRecord, typename Key>
   void Rebuild(const TRowStore<TRecord>& rows, Key key) {
-    FFirst.clear();
-    for (std::size_t row = 0; row < rows.Count(); ++row) FFirst.emplace(key(rows.Record(row)), row);
+    Clear();
+    FSlot.reserve(rows.Count());
+    for (std::size_t row = 0; row < rows.Count(); ++row) NoteAppended(key(rows.Record(row)), row);
   }
-  void Clear() { FFirst.clear(); }
+  void Clear() {
+    FSlot.clear();
+    FFirst.clear();
+  }
 
  private:
-  std::unordered_map<std::int64_t, std::size_t> FFirst;
+  std::unordered_map<std::int64_t, std::size_t> FSlot;  // identifier -> its place in FFirst
+  // The first rows sit apart from the hash nodes so that an insertion renumbers them in one
+  // pass over contiguous memory.
+  std::vector<std::size_t> FFirst;
 };
 
 // The order of the per-identifier lists: by the low 32 bits of the identifier as a signed

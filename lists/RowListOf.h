@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "lists/CanIdIndex.h"
 #include "lists/RowModel.h"
 #include "lists/RowStore.h"
 
@@ -56,6 +57,28 @@ class TRowListOf : public TRowListBase {
   // After rows were replaced wholesale (load, clear): rebuild whatever indexes the list keeps.
   virtual void RowsReplaced() {}
 
+  // For the per-identifier lists: the same result as appending and sorting the whole list
+  // stably; when the list is already in order that is a single insertion, which keeps the
+  // views' selection where it was. Such a list has one order and never changes a row's
+  // identifier in place, so rows found in order stay so until rows are added, removed or moved.
+  template <typename Less, typename Key>
+  void InsertInOrder(const TRecord& record, TRowState state, TCanIdIndex& index, Less less, Key key) {
+    if (FInOrderArrangement == FRows.Arrangement() || FRows.IsSorted(less)) {
+      const std::size_t row = FRows.UpperBound(record, less);
+      FModel.BeginInsertRow(row);
+      FRows.Insert(row, record, state);
+      index.NoteInserted(key(record), row);
+      FModel.EndInsertRow();
+    } else {
+      FModel.BeginReset();
+      FRows.Append(record, state);
+      FRows.StableSort(less);
+      index.Rebuild(FRows, key);
+      FModel.EndReset();
+    }
+    FInOrderArrangement = FRows.Arrangement();
+  }
+
   void ClearRows() {
     FModel.BeginReset();
     FRows.Clear();
@@ -65,4 +88,7 @@ class TRowListOf : public TRowListBase {
 
   TRowStore<TRecord> FRows;
   TRowModel FModel;
+
+ private:
+  std::uint64_t FInOrderArrangement = static_cast<std::uint64_t>(-1);  // none seen yet
 };

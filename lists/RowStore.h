@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -76,6 +77,9 @@ class TRowStore {
 
   [[nodiscard]] std::size_t Count() const { return FCount; }
   [[nodiscard]] bool Empty() const { return FCount == 0; }
+  // Counts the calls that add, remove or reorder rows, so that an owner can tell the
+  // arrangement it last checked from a changed one.
+  [[nodiscard]] std::uint64_t Arrangement() const { return FArrangement; }
 
   [[nodiscard]] TRecord& Record(std::size_t row) { return Chunk(row).Records[row & kMask]; }
   [[nodiscard]] const TRecord& Record(std::size_t row) const { return Chunk(row).Records[row & kMask]; }
@@ -85,15 +89,26 @@ class TRowStore {
   std::size_t Append(const TRecord& record, TRowState state) {
     if ((FCount >> kChunkShift) == FChunks.size()) FChunks.push_back(std::make_unique<TChunk>());
     const std::size_t row = FCount++;
+    ++FArrangement;
     Record(row) = record;
     State(row) = state;
     return row;
   }
 
-  // Shifts the rows from `row` on by one; meant for the short per-identifier lists.
+  // Shifts the rows from `row` on by one, a chunk's run at a time from the end: a bus that
+  // shows thousands of new identifiers grows the per-identifier lists this way.
   void Insert(std::size_t row, const TRecord& record, TRowState state) {
     Append(record, state);
-    for (std::size_t i = FCount - 1; i > row; --i) MoveRow(i - 1, i);
+    for (std::size_t last = FCount - 1; last > row;) {
+      const std::size_t first = std::max(row + 1, last & ~kMask);  // [first, last] lie in one chunk
+      TChunk& chunk = Chunk(last);
+      const std::size_t at = first & kMask;
+      const std::size_t inside = last - first;  // rows that move within the chunk
+      std::memmove(&chunk.Records[at + 1], &chunk.Records[at], inside * sizeof(TRecord));
+      std::memmove(&chunk.States[at + 1], &chunk.States[at], inside * sizeof(TRowState));
+      MoveRow(first - 1, first);
+      last = first - 1;
+    }
     Record(row) = record;
     State(row) = state;
   }
@@ -101,6 +116,7 @@ class TRowStore {
   void Erase(std::size_t row) {
     for (std::size_t i = row + 1; i < FCount; ++i) MoveRow(i, i - 1);
     --FCount;
+    ++FArrangement;
     if (FChunks.size() > (FCount + kChunkRows - 1) / kChunkRows) FChunks.pop_back();
   }
 
@@ -108,6 +124,7 @@ class TRowStore {
     FChunks.clear();
     FChunks.shrink_to_fit();
     FCount = 0;
+    ++FArrangement;
   }
 
   // Rows in ascending order of `less`, equal rows keeping their order.
@@ -135,6 +152,7 @@ class TRowStore {
     rows.reserve(FCount);
     for (std::size_t i = 0; i < FCount; ++i) rows.emplace_back(Record(i), State(i));
     std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return less(a.first, b.first); });
+    ++FArrangement;
     for (std::size_t i = 0; i < FCount; ++i) {
       Record(i) = rows[i].first;
       State(i) = rows[i].second;
@@ -157,4 +175,5 @@ class TRowStore {
 
   std::vector<std::unique_ptr<TChunk>> FChunks;
   std::size_t FCount = 0;
+  std::uint64_t FArrangement = 0;
 };

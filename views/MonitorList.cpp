@@ -45,26 +45,13 @@ void TMonitorList::UpdateRow(std::size_t row, const TCanMsgProg& msg) {
   FModel.RowChanged(row);
 }
 
-// Same result as appending and sorting the whole list stably (see the software filter).
 void TMonitorList::AddRow(const TCanMsgProg& msg, bool received) {
   TMonitorData record;
   record.Msg = msg;
   record.Count = 1;
   record.LastTime = msg.Time;
   record.Received = received;
-  if (FRows.IsSorted(MonitorLess)) {
-    const std::size_t row = FRows.UpperBound(record, MonitorLess);
-    FModel.BeginInsertRow(row);
-    FRows.Insert(row, record, TRowState{});
-    FIndex.Rebuild(FRows, MonitorKey);
-    FModel.EndInsertRow();
-    return;
-  }
-  FModel.BeginReset();
-  FRows.Append(record, TRowState{});
-  FRows.StableSort(MonitorLess);
-  FIndex.Rebuild(FRows, MonitorKey);
-  FModel.EndReset();
+  InsertInOrder(record, TRowState{}, FIndex, MonitorLess, MonitorKey);
 }
 
 void TMonitorList::SetColorFilter(bool on) {

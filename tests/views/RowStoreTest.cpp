@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <vector>
 
 #include "TrafficFixture.h"
 #include "model/ShortText.h"
+#include "lists/CanIdIndex.h"
 #include "lists/RowStore.h"
 
 namespace {
@@ -37,6 +39,48 @@ TEST(RowStore, KeepsRowsAcrossChunksThroughInsertEraseAndStableSort) {
   const std::size_t at = rows.UpperBound({2, 0}, KeyLess);
   EXPECT_EQ(rows.Record(at - 1).Key, 2);
   EXPECT_EQ(rows.Record(at).Key, 3);
+}
+
+// Insertion shifts whole runs of a chunk; every position around the chunk seams must give
+// what a plain vector insert gives, states included.
+TEST(RowStore, InsertAtAnyPositionMatchesAVectorInsert) {
+  constexpr std::size_t kRows = TRowStore<TRec>::kChunkRows;
+  for (const std::size_t at : {std::size_t{0}, kRows - 1, kRows, kRows + 1, 2 * kRows, 2 * kRows + 2}) {
+    TRowStore<TRec> rows;
+    std::vector<int> expected;
+    for (int i = 0; i < static_cast<int>(2 * kRows + 2); ++i) {
+      rows.Append({0, i}, TRowState::CheckBox(i % 2 == 0));
+      expected.push_back(i);
+    }
+    rows.Insert(at, {0, -1}, TRowState::CheckBox(true));
+    expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(at), -1);
+    ASSERT_EQ(rows.Count(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      ASSERT_EQ(rows.Record(i).Seq, expected[i]) << "insert at " << at << ", row " << i;
+      ASSERT_EQ(rows.State(i).Checked(), expected[i] < 0 || expected[i] % 2 == 0) << "insert at " << at << ", row " << i;
+    }
+  }
+}
+
+// The index kept up to date insertion by insertion answers as a rebuilt one does.
+TEST(CanIdIndex, InsertionsKeepTheFirstRowOfEachIdentifier) {
+  TRowStore<TRec> rows;
+  TCanIdIndex index;
+  const auto key = [](const TRec& r) { return std::int64_t{r.Key}; };
+  for (int i = 0; i < 3000; ++i) {
+    const TRec record{(i * 7919) % 1000, i};  // every identifier three times, in scattered order
+    const std::size_t at = rows.UpperBound(record, KeyLess);
+    rows.Insert(at, record, TRowState{});
+    index.NoteInserted(record.Key, at);
+  }
+  ASSERT_TRUE(rows.IsSorted(KeyLess));
+  TCanIdIndex rebuilt;
+  rebuilt.Rebuild(rows, key);
+  for (int id = 0; id < 1000; ++id) {
+    ASSERT_EQ(index.Find(id), rebuilt.Find(id)) << id;
+    EXPECT_EQ(rows.Record(index.Find(id)).Key, id);
+  }
+  EXPECT_EQ(index.Find(1000), TCanIdIndex::kNone);
 }
 
 TEST(ShortText, CutsTo255AndUsesWindows1252) {
