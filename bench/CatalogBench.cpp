@@ -6,21 +6,16 @@
 
 #include "catalog/DiagnosticDecoder.h"
 #include "model/CandumpLog.h"
+#include "support/TestData.h"
 #include "views/TrafficViews.h"
 
 namespace {
 constexpr std::size_t kTraceRows = 1'000'000;
 
-// The capture lies beside the project; the build knows where.
-const char* const kCapture = FERROLUX_CAPTURE;
 
 void BM_DiagnosticDecode(benchmark::State& state) {
-  std::ifstream in(kCapture);
+  std::ifstream in(TestDataPath("f11-kcan.log"));
   const TCandumpLog log = ReadCandumpLog(in);
-  if (log.Frames.empty()) {
-    state.SkipWithError("capture not found");
-    return;
-  }
   TTrafficViews views(TTrafficSeams{[] { return false; }, [] { return false; }, [] {}});
   views.Trace().BeginUpdate();
   for (std::size_t row = 0; row < kTraceRows; ++row) {

@@ -23,6 +23,7 @@
 #include "support/ScriptedDriver.h"
 #include "support/ScriptedHidBackend.h"
 #include "support/SimProcess.h"
+#include "support/TestData.h"
 #include "filters/HwFilterMath.h"
 #include "platform/UserMessage.h"
 #include "views/TracePage.h"
@@ -491,7 +492,7 @@ TEST_F(ConnectFixture, ImportedLogFillsTheListsOnlyWhileNoDeviceIsOpen) {
   TfCANUSBMain& w = OpenWindow();
   QAction* import = w.TracePage->actionImportTraceLog;
   EXPECT_TRUE(import->isEnabled());
-  ASSERT_TRUE(w.ImportTraceLog(QStringLiteral(FERROLUX_SHARED_DATA "/f11-kcan.log")));
+  ASSERT_TRUE(w.ImportTraceLog(TestDataFile("f11-kcan.log")));
   EXPECT_EQ(TraceRows(), 35767u);
   EXPECT_EQ(w.Traffic().Monitor().RowCount(), 119u);
   EXPECT_EQ(w.TracePage->Panel18()->text(), " Messages count: 35767");

@@ -8,6 +8,7 @@
 #include "catalog/FormatDataExport.h"
 #include "catalog/FormatDataTreeModel.h"
 #include "support/CoreApplication.h"
+#include "support/TestData.h"
 #include "views/TrafficViews.h"
 
 namespace {
@@ -146,8 +147,7 @@ TEST_F(DiagnosticDecoderTest, DecodingTheTraceTwiceGivesTheSameRowsNumberedFromO
 // At 108.537 s a tester asks three control units, which answer with interleaved multi-frame
 // messages and a wait among the tester's flow-control frames.
 TEST_F(DiagnosticDecoderTest, InterleavedAnswersOfARealCaptureComeOutComplete) {
-  ASSERT_TRUE(QFileInfo::exists(FERROLUX_CAPTURE)) << FERROLUX_CAPTURE;
-  Decode(List, CaptureFrames(FERROLUX_CAPTURE));
+  Decode(List, CaptureFrames(TestDataPath("f11-kcan.log").c_str()));
   QStringList answers, requests;
   for (std::size_t row = 0; row < List.RowCount(); ++row) {
     const TFormatDataRow& record = List.Row(row);

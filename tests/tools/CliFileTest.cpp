@@ -11,6 +11,7 @@
 #include "storage/MyRegValues.h"
 #include "storage/ProjectCaption.h"
 #include "storage/TreeFile.h"
+#include "support/TestData.h"
 #include "tools/CliProcess.h"
 #include "tools/cli/CliOptions.h"
 #include "transmit/TriggerLogExport.h"
@@ -149,7 +150,7 @@ TEST_F(CliFileTest, UnreadableInputsExitWithStatusTwoAndWriteNothing) {
 
 // At 108.537 s a tester at 0x6F0 asks three control units; their answers interleave.
 TEST_F(CliFileTest, DecodeOfARealCapturePrintsTheFormatDataList) {
-  const TCliRun run = Run({"decode", FERROLUX_SHARED_DATA "/f11-kcan.log"});
+  const TCliRun run = Run({"decode", TestDataPath("f11-kcan.log")});
   ASSERT_EQ(run.ExitStatus, 0) << run.Err;
   ASSERT_GT(run.Out.size(), 100u);
   EXPECT_TRUE(run.Out.rfind(";Pos;Time;ID;Len;Src;Trg;;Msg\r\nNo IDs available;;;;;;;;\r\n", 0) == 0) << run.Out.substr(0, 100);

@@ -8,11 +8,10 @@
 #include <sstream>
 
 #include "TrafficFixture.h"
+#include "support/TestData.h"
 #include "views/TraceCandumpLog.h"
 
 namespace {
-
-const QString kSharedData = QStringLiteral(FERROLUX_SHARED_DATA);
 
 TEST(CandumpTime, MillisecondsAreCountedExactlyFromTheDigits) {
   const std::int64_t origin = 1436509052'249713;
@@ -101,8 +100,8 @@ class CandumpLogTrace : public TrafficFixture {
   }
 
   // Import into the trace, export, read back: the same frames, each stamped with its Time.
-  void RoundTrip(const QString& name, std::size_t frames, int identifiers) {
-    const QString path = kSharedData + QStringLiteral("/") + name;
+  void RoundTrip(const char* name, std::size_t frames, int identifiers) {
+    const QString path = TestDataFile(name);
     std::ifstream original(QFile::encodeName(path).toStdString());
     const std::vector<TCandumpFrame> expected = ReadFrames(original);
     ASSERT_EQ(expected.size(), frames);
@@ -132,8 +131,8 @@ class CandumpLogTrace : public TrafficFixture {
   }
 };
 
-TEST_F(CandumpLogTrace, BodyBusCaptureRoundTrips) { RoundTrip(QStringLiteral("f11-kcan.log"), 35767, 119); }
-TEST_F(CandumpLogTrace, GvretCaptureRoundTrips) { RoundTrip(QStringLiteral("gvret.log"), 12974, 180); }
+TEST_F(CandumpLogTrace, BodyBusCaptureRoundTrips) { RoundTrip("f11-kcan.log", 35767, 119); }
+TEST_F(CandumpLogTrace, GvretCaptureRoundTrips) { RoundTrip("gvret.log", 12974, 180); }
 
 TEST_F(CandumpLogTrace, ImportStopsAtTheFirstBadLineKeepingWhatCameBefore) {
   TCandumpImport import(Views, WriteFile("(1.000000) can0 100#01\n"
