@@ -135,7 +135,7 @@ static void BM_NewIdentifiers(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * ids);
 }
-BENCHMARK(BM_NewIdentifiers)->Arg(2048)->Arg(16384)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NewIdentifiers)->Arg(2048)->Arg(16384)->Arg(65536)->Arg(262144)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 static void BM_TraceMemory(benchmark::State& state) {
   const std::int64_t rows = state.range(0);

@@ -112,6 +112,8 @@ void TIdFilterList::Clear() { ClearRows(); }
 
 void TIdFilterList::RowsReplaced() { FIndex.Rebuild(FRows, FilterKey); }
 
+void TIdFilterList::MergePendingRows() { MergeInOrder(FIndex, FilterLess, FilterKey); }
+
 QString TIdFilterList::ColumnTitle(int column) const {
   static const char* const kTitles[] = {"Add to log", "E", "Description"};
   return QString::fromLatin1(kTitles[column]);

@@ -71,6 +71,7 @@ class TIdFilterList : public TRowListOf<TIdFilterData>, public TProjectList {
 
  protected:
   void RowsReplaced() override;
+  void MergePendingRows() override;
 
  private:
   void Changed() const;

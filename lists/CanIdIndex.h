@@ -1,7 +1,7 @@
 #pragma once
-// Identifier -> first row in list order, for the per-identifier lists. Rebuilt after any
-// change that moves rows other than an insertion, so lookups give exactly what a linear pass
-// would.
+// Identifier -> first row in list order, for the per-identifier lists. Kept up to date through
+// insertions and reorders, rebuilt after anything else that moves rows, so lookups give exactly
+// what a linear pass would.
 
 #include <cstdint>
 #include <unordered_map>
@@ -27,6 +27,11 @@ class TCanIdIndex {
     for (std::size_t& first : FFirst)
       if (first >= row) ++first;
     NoteAppended(canId, row);
+  }
+
+  // The rows were reordered: old row r is now row newRowOfOld[r].
+  void Remap(const std::vector<std::size_t>& newRowOfOld) {
+    for (std::size_t& first : FFirst) first = newRowOfOld[first];
   }
 
   template <typename TRecord, typename Key>

@@ -208,6 +208,29 @@ void TRowModel::EndReset() {
   Settled();
 }
 
+void TRowModel::BeginReorder() {
+  FlushPending();  // rows appended meanwhile are published at the end first
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  FReorderFrom = persistentIndexList();
+  FReorderStoreRows.clear();
+  for (const QModelIndex& index : FReorderFrom) FReorderStoreRows.push_back(StoreRow(index.row()));
+}
+
+void TRowModel::EndReorder(const std::vector<std::size_t>& newRowOfOld) {
+  RebuildVisibleRows();
+  QModelIndexList to;
+  to.reserve(FReorderFrom.size());
+  for (qsizetype i = 0; i < FReorderFrom.size(); ++i) {
+    const int row = ModelRow(newRowOfOld[FReorderStoreRows[static_cast<std::size_t>(i)]]);
+    to << (row < 0 ? QModelIndex() : index(row, FReorderFrom[i].column()));
+  }
+  changePersistentIndexList(FReorderFrom, to);
+  FReorderFrom.clear();
+  FReorderStoreRows.clear();
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+  Settled();
+}
+
 void TRowModel::RebuildVisibleRows() {
   FVisible.clear();
   FFiltered = false;

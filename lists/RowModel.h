@@ -31,6 +31,7 @@ class TRowModel : public QAbstractTableModel {
   void BeginUpdate();
   void EndUpdate();
   [[nodiscard]] bool Suspended() const { return FSuspend > 0; }
+  [[nodiscard]] int UpdateDepth() const { return FSuspend; }
 
   // The list calls these around its changes.
   void RowsAppended();  // after rows were added at the end (all visible)
@@ -42,6 +43,10 @@ class TRowModel : public QAbstractTableModel {
   void EndRemoveRow();
   void BeginReset();
   void EndReset();  // also re-reads which rows are visible
+  // Around a reorder of the rows (new rows merged into place): the views keep their selection
+  // and current row. newRowOfOld[r] is the store row that old store row r became.
+  void BeginReorder();
+  void EndReorder(const std::vector<std::size_t>& newRowOfOld);
 
   [[nodiscard]] std::size_t StoreRow(int modelRow) const;
   // -1 when the row is hidden or not yet published.
@@ -69,4 +74,6 @@ class TRowModel : public QAbstractTableModel {
   int FDirtyLast = -1;
   bool FResetting = false;
   bool FStructural = false;  // a begin/end pair is open
+  QModelIndexList FReorderFrom;             // the views' indexes while a reorder runs
+  std::vector<std::size_t> FReorderStoreRows;  // and the store rows they stood for
 };

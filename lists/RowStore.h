@@ -146,6 +146,38 @@ class TRowStore {
     return lo;
   }
 
+  // Rows [0, sorted) are in order of `less`; the rows after them are sorted stably and merged
+  // in, an equal row already there staying first: the same as a stable sort of the whole store.
+  // Merges backwards in place, so each row moves once and nothing is allocated but the new rows'
+  // copy. newRowOfOld[r] receives the row that row r became.
+  template <typename Less>
+  void MergeTail(std::size_t sorted, Less less, std::vector<std::size_t>& newRowOfOld) {
+    std::vector<std::size_t> newRows(FCount - sorted);
+    for (std::size_t i = 0; i < newRows.size(); ++i) newRows[i] = sorted + i;
+    std::stable_sort(newRows.begin(), newRows.end(), [&](std::size_t a, std::size_t b) { return less(Record(a), Record(b)); });
+    std::vector<std::pair<TRecord, TRowState>> copies;
+    copies.reserve(newRows.size());
+    for (std::size_t row : newRows) copies.emplace_back(Record(row), State(row));
+
+    newRowOfOld.resize(FCount);
+    std::size_t old = sorted, fresh = copies.size();
+    while (fresh > 0) {
+      const std::size_t to = old + fresh - 1;
+      if (old > 0 && less(copies[fresh - 1].first, Record(old - 1))) {
+        --old;
+        MoveRow(old, to);
+        newRowOfOld[old] = to;
+      } else {
+        --fresh;
+        Record(to) = copies[fresh].first;
+        State(to) = copies[fresh].second;
+        newRowOfOld[newRows[fresh]] = to;
+      }
+    }
+    for (std::size_t row = 0; row < old; ++row) newRowOfOld[row] = row;
+    ++FArrangement;
+  }
+
   template <typename Less>
   void StableSort(Less less) {
     std::vector<std::pair<TRecord, TRowState>> rows;

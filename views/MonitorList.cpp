@@ -68,6 +68,8 @@ void TMonitorList::Clear() { ClearRows(); }
 
 void TMonitorList::RowsReplaced() { FIndex.Rebuild(FRows, MonitorKey); }
 
+void TMonitorList::MergePendingRows() { MergeInOrder(FIndex, MonitorLess, MonitorKey); }
+
 const TMonitorData* TMonitorList::DetailsRow() const {
   if (FRows.Empty()) return nullptr;
   const std::size_t selected = SelectedRow();

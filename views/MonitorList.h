@@ -52,6 +52,7 @@ class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
 
  protected:
   void RowsReplaced() override;
+  void MergePendingRows() override;
 
  private:
   void UpdateRow(std::size_t row, const TCanMsgProg& msg);

@@ -1,3 +1,5 @@
+#include <QItemSelectionModel>
+
 #include "TrafficFixture.h"
 
 using MonitorTest = TrafficFixture;
@@ -36,6 +38,39 @@ TEST_F(MonitorTest, StandardAndExtendedShareARowAndRowsStayInIdentifierOrder) {
   EXPECT_EQ(MonitorCell(0, 1), QStringLiteral("1"));
   EXPECT_EQ(MonitorCell(0, 7), QStringLiteral("2"));
   EXPECT_EQ(FilterCell(0, 1), QStringLiteral("0"));  // the filter row keeps the first form
+}
+
+// New identifiers of one drain wait at the end and are merged once the drain ends: before,
+// between and after the rows already there, repeated within the drain, with the views' selection
+// staying on its identifier and every lookup right during and after the drain.
+TEST_F(MonitorTest, NewIdentifiersOfADrainAreMergedIntoPlaceAndTheSelectionStays) {
+  Receive({Frame(0x200, 1), Frame(0x400, 2), Frame(0x600, 3)});
+  QItemSelectionModel selection(&Views.Monitor().Model());
+  selection.setCurrentIndex(Views.Monitor().Model().index(1, 0), QItemSelectionModel::SelectCurrent | QItemSelectionModel::Rows);
+  ASSERT_EQ(MonitorCell(selection.currentIndex().row(), 0), QStringLiteral("400"));
+
+  Views.BeginDrain();
+  for (std::int64_t id : {0x700, 0x100, 0x500, 0x300, 0x100, 0x50, 0x400, 0x1FFFFFFF})
+    Views.DispatchReceivedMessage(Frame(id, 10, {}, id > 0x7FF));
+  EXPECT_EQ(Views.Monitor().FindMonitorDataNode(0x100)->Count, 2) << "found while it waits for its place";
+  EXPECT_NE(Views.IdFilter().FindCanIdFilterDataNode(0x50), nullptr);
+  Views.EndDrain();
+
+  QStringList ids, filterIds;
+  for (int row = 0; row < Views.Monitor().Model().rowCount(); ++row) ids << MonitorCell(row, 0);
+  for (int row = 0; row < Views.IdFilter().Model().rowCount(); ++row) filterIds << FilterCell(row, 2);
+  EXPECT_EQ(ids, (QStringList{"050", "100", "200", "300", "400", "500", "600", "700", "1FFFFFFF"}));
+  EXPECT_EQ(filterIds.first(), QStringLiteral("CAN ID: 050"));
+  EXPECT_EQ(filterIds.last(), QStringLiteral("CAN ID: 1FFFFFFF"));
+  EXPECT_EQ(MonitorCell(selection.currentIndex().row(), 0), QStringLiteral("400")) << "the selection followed its row";
+  EXPECT_TRUE(selection.isRowSelected(selection.currentIndex().row()));
+  for (int row = 0; row < Views.Monitor().Model().rowCount(); ++row) {
+    const TMonitorData& record = Views.Monitor().Row(static_cast<std::size_t>(row));
+    EXPECT_EQ(Views.Monitor().FindMonitorDataNode(record.Msg.CanId), &record) << row;
+  }
+  EXPECT_EQ(Views.Monitor().FindMonitorDataNode(0x400)->Count, 2);
+  Receive({Frame(0x250, 20)});  // outside a drain's batch: a single insertion in order
+  EXPECT_EQ(MonitorCell(3, 0), QStringLiteral("250"));
 }
 
 TEST_F(MonitorTest, UncheckedFilterRowFreezesTheRowAndTheDescriptionFollowsTheFilter) {
