@@ -15,6 +15,8 @@ TfCANUSBAbout::TfCANUSBAbout(QWidget* parent) : QDialog(parent) {
   auto* what = new QLabel(QStringLiteral("Watches and drives a CAN bus through a USB-to-CAN adapter."), this);
   what->setObjectName(QStringLiteral("labDescription"));
   what->setWordWrap(true);
+  auto* licence = new QLabel(QStringLiteral("Released under the MIT licence."), this);
+  licence->setObjectName(QStringLiteral("labLicense"));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
@@ -22,5 +24,6 @@ TfCANUSBAbout::TfCANUSBAbout(QWidget* parent) : QDialog(parent) {
   layout->addWidget(name);
   layout->addWidget(version);
   layout->addWidget(what);
+  layout->addWidget(licence);
   layout->addWidget(buttons);
 }

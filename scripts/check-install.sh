@@ -41,6 +41,9 @@ check_tree() {
   appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml" > "$work/appstream.log" ||
     { cat "$work/appstream.log" >&2; fail "metainfo is not valid"; }
   grep -q "^Icon=$app_id$" "$share/applications/$app_id.desktop" || fail "desktop entry names another icon"
+  grep -q "<project_license>MIT</project_license>" "$share/metainfo/$app_id.metainfo.xml" || fail "metainfo names no licence"
+  grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" "$share/doc/ferrolux/copyright" ||
+    fail "no machine-readable copyright file"
 
   # The installed programs answer --help, and their man pages say the same.
   local cli=$prefix/bin/ferrolux-cli sim=$prefix/bin/ferrolux-sim
@@ -73,7 +76,7 @@ check_deb() {
   done
   dpkg-deb -c "$deb" > "$work/contents"
   for f in ./usr/bin/ferrolux ./usr/bin/ferrolux-cli ./usr/bin/ferrolux-sim ./usr/share/applications/$app_id.desktop \
-           ./usr/share/metainfo/$app_id.metainfo.xml ./usr/share/man/man1/ferrolux-cli.1.gz; do
+           ./usr/share/metainfo/$app_id.metainfo.xml ./usr/share/man/man1/ferrolux-cli.1.gz ./usr/share/doc/ferrolux/copyright; do
     grep -q " $f\$" "$work/contents" || fail "package lacks $f"
   done
 }

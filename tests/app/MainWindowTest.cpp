@@ -13,6 +13,7 @@
 #include <QHelpEvent>
 
 #include "MainWindowFixture.h"
+#include "app/CANUSBAbout.h"
 #include "app/CANUSBWarning.h"
 #include "app/MainPages.h"
 #include "app/UserAction.h"
@@ -88,6 +89,9 @@ TEST_F(MainWindowFixture, StartsUnnamedWithItsLayoutAndEverythingIdle) {
   EXPECT_EQ(ActionTexts(file->actions()),
             (QStringList{"Project new", "Project open", "Project save", "Project save as ...", "|", "Options", "|", "Exit"}));
   EXPECT_EQ(ActionTexts(w.menuBar()->actions()[1]->menu()->actions()), (QStringList{"Open", "Close"}));
+  const auto* licence = w.fCANUSBAbout->findChild<QLabel*>(QStringLiteral("labLicense"));
+  ASSERT_NE(licence, nullptr);
+  EXPECT_EQ(licence->text(), QStringLiteral("Released under the MIT licence."));
   EXPECT_EQ(w.actionCloseProgramm->toolTip(), QStringLiteral("Exit Programm"));
   EXPECT_EQ(w.actionConnect->toolTip(), QStringLiteral("Open CAN Device"));
   EXPECT_EQ(w.actionDisconnect->toolTip(), QStringLiteral("Close CAN Device"));
