@@ -17,7 +17,12 @@ std::int64_t SenderKey(const TCanMsgProg& frame) { return frame.CanId | (frame.E
 void TDiagnosticDecoder::Add(const TCanMsgProg& frame) {
   const std::uint8_t target = frame.Data[0];
   const std::uint8_t pci = frame.Data[1];
-  if (IsFlowControl(pci)) return;
+  if (IsFlowControl(pci)) {
+    // Inside a multi-frame message the tester's flow control belongs to that message; outside
+    // one it still opens the control unit it is addressed to.
+    if (FPending.empty() && frame.CanId == kTesterId) FRows.AddControlUnitRow(0x600U + target);
+    return;
+  }
   const std::int64_t sender = SenderKey(frame);
   if (!FPending.empty() && ContinuePending(sender, frame, pci)) return;
   if (IsConsecutiveFrame(pci)) return;  // continues nothing
@@ -61,14 +66,22 @@ void TDiagnosticDecoder::StartMessage(const TCanMsgProg& frame, std::uint8_t len
   FRows.WriteBytes(row, 0, std::span(frame.Data).subspan(firstByte, count));
 }
 
+namespace {
+// A decode that fails half-way still closes the list's reset.
+class TDecodeScope {
+ public:
+  explicit TDecodeScope(TFormatDataList& rows) : FRows(rows) { FRows.BeginDecode(); }
+  ~TDecodeScope() { FRows.EndDecode(); }
+  TDecodeScope(const TDecodeScope&) = delete;
+  TDecodeScope& operator=(const TDecodeScope&) = delete;
+
+ private:
+  TFormatDataList& FRows;
+};
+}  // namespace
+
 void DecodeTrace(const TTraceList& trace, TFormatDataList& rows) {
-  rows.BeginDecode();
-  try {
-    TDiagnosticDecoder decoder(rows);
-    for (std::size_t row = 0; row < trace.RowCount(); ++row) decoder.Add(trace.Row(row).Msg);
-  } catch (...) {
-    rows.EndDecode();
-    throw;
-  }
-  rows.EndDecode();
+  const TDecodeScope scope(rows);
+  TDiagnosticDecoder decoder(rows);
+  for (std::size_t row = 0; row < trace.RowCount(); ++row) decoder.Add(trace.Row(row).Msg);
 }

@@ -4,6 +4,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 #include "catalog/DiagnosticDecoder.h"
 #include "lists/ListView.h"
@@ -71,6 +72,11 @@ void TfFormatData::ShowDecodedRows() {
   const int units = FTreeModel.rowCount();
   for (int row = 0; row < units; ++row) vst1->setFirstColumnSpanned(row, {}, true);
   vst1->expandAll();
+  // An extended identifier or a long message does not fit the starting widths.
+  for (int column : {TFormatDataList::colId, TFormatDataList::colMsg}) {
+    vst1->resizeColumnToContents(column);
+    vst1->setColumnWidth(column, std::max(TFormatDataList::ColumnWidth(column), vst1->columnWidth(column)));
+  }
 }
 
 void TfFormatData::btn2Click() {

@@ -61,8 +61,11 @@ TEST_F(DiagnosticDecoderTest, FlowControlBetweenConsecutiveFramesIsSkippedAndMak
   frames.insert(frames.begin() + 3, DiagFrame(0x6F1, {0x12, 0x31, 0x00, 0x00}));
   frames.insert(frames.begin() + 4, DiagFrame(0x6F1, {0x12, 0x32}));
   EXPECT_EQ(DecodedLines(frames), QStringList({"unit 6f1 Tester", "1 0 612 20 12 F1: " + CountingHex(0, 20)}));
-  // Outside a message, a tester's flow-control frame opens no control-unit row either.
-  EXPECT_EQ(DecodedLines({DiagFrame(0x6F1, {0x12, 0x30})}), QStringList());
+  // Outside a message, a tester's flow-control frame leaves its control unit without messages;
+  // another sender's is ignored.
+  EXPECT_EQ(DecodedLines({DiagFrame(0x6F1, {0x12, 0x30})}), QStringList({"unit 612 Engine"}));
+  EXPECT_EQ(DecodedLines({DiagFrame(0x612, {0xF1, 0x30}), DiagFrame(0x6F1, {0x40, 0x31}), DiagFrame(0x6F1, {0x12, 0x01, 0x3E})}),
+            QStringList({"unit 640", "unit 612 Engine", "1 0 6F1 1 F1 12: 3E"}));
 }
 
 TEST_F(DiagnosticDecoderTest, SequenceNumbersRunOnPast2AAndWrapTo20UntilTheLengthIsFilled) {
