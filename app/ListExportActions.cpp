@@ -1,8 +1,10 @@
 #include "app/ListExportActions.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QUrl>
 
+#include "platform/UserMessage.h"
 #include "storage/DataFolder.h"
 
 namespace {
@@ -52,5 +54,9 @@ void ExportListToChosenFile(QWidget* window, const TListExportJob& job, const QS
 void PrintListReport(QWidget* window, const TListExportJob& job, const QString& subtitle) {
   const QString report = DataFolderPath(DataFolder::TempReport);
   WriteListExport(report, TExportFormat::Html, job, window->windowTitle(), subtitle);
-  QDesktopServices::openUrl(QUrl::fromLocalFile(report));
+  // Without a browser (none installed, or one that refuses to start) the report is still there.
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(report)))
+    ShowUserMessage(TUserMessageKind::Warning, QStringLiteral("Print"),
+                    QStringLiteral("No browser could be started to print the report. It was written to %1.")
+                        .arg(QDir::toNativeSeparators(report)));
 }

@@ -34,5 +34,5 @@ struct TExportChoice {
 // Asks for a file and writes the list to it. Raises EExportError when writing fails.
 void ExportListToChosenFile(QWidget* window, const TListExportJob& job, const QString& subtitle);
 // Writes the report to the data folder's "reports/tempreport.html" and asks the desktop to
-// open it; whether a browser came up is not checked.
+// open it; when no browser comes up, says where the report is.
 void PrintListReport(QWidget* window, const TListExportJob& job, const QString& subtitle);

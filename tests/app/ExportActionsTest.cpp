@@ -6,6 +6,7 @@
 
 #include "MainWindowFixture.h"
 #include "app/ListExportActions.h"
+#include "platform/UserMessage.h"
 #include "storage/DataFolder.h"
 #include "views/MonitorPage.h"
 #include "views/TracePage.h"
@@ -86,6 +87,19 @@ TEST_F(ExportActionsTest, PrintWritesTheReportIntoANewReportsFolderAndOpensIt) {
   // Each print replaces the report.
   window->TracePage->actionPrintTraceData->trigger();
   EXPECT_EQ(browser.Opened.size(), 2);
+  EXPECT_TRUE(ReadAll(report).contains(">Tracer Data</span>"));
+}
+
+// No browser to hand the report to (the offscreen desktop has none): one message says where it is.
+TEST_F(ExportActionsTest, PrintWithoutABrowserSaysWhereTheReportWas) {
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  QStringList shown;
+  const TUserMessageHandler previous = SetUserMessageHandler(
+      [&](TUserMessageKind, const QString& caption, const QString& text) { shown << caption + "|" + text; });
+  window->TracePage->actionPrintTraceData->trigger();
+  SetUserMessageHandler(previous);
+  const QString report = DataFolderPath(DataFolder::TempReport);
+  EXPECT_EQ(shown, QStringList{"Print|No browser could be started to print the report. It was written to " + report + "."});
   EXPECT_TRUE(ReadAll(report).contains(">Tracer Data</span>"));
 }
 
