@@ -112,6 +112,7 @@ void TfCANUSBMain::UpdateConnectionState(bool connected, const QString& deviceNa
                                                static_cast<std::uint8_t>(FSettings->FCanBitRateBTR1)));
     ShowSocketCanLink();
     TracePage->actionImportTraceLog->setEnabled(false);
+    if (FLossNotice) FLossNotice->hide();  // the adapter is back
     return;
   }
   Timer1->stop();

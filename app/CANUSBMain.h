@@ -5,6 +5,8 @@
 
 #include <QKeyCombination>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -115,6 +117,7 @@ class TfCANUSBMain : public QMainWindow {
   // An adapter that went away during a capture: closed, reported once, and reopened with the
   // same settings when it is listed again; "Close" stops the wait.
   void HandleDeviceLoss();
+  void ShowLossNotice(const QString& text);
   [[nodiscard]] TDeviceReturnWatch& ReturnWatch() { return *FReturnWatch; }
 
   // The window's HID device controller.
@@ -269,7 +272,8 @@ class TfCANUSBMain : public QMainWindow {
   TBMDThread threadRead;
   std::unique_ptr<TConnectionController> FConnection;
   std::unique_ptr<TDeviceReturnWatch> FReturnWatch;
-  bool FLossMessageOpen = false;
+  // The non-modal notice of a lost adapter; it closes itself when the adapter is back.
+  QPointer<QMessageBox> FLossNotice;
 
   bool FShowHints = true;
   bool FClosed = false;

@@ -1,15 +1,15 @@
 // The main window when an adapter goes away during a capture: the reader has stopped on the
 // driver's lost state (or the HID controller reported the unplug); the window closes the
-// channel, keeps every captured row, says so once, and reopens the same adapter with the same
-// settings when it is listed again.
+// channel, keeps every captured row, says so once in a notice that blocks nothing, and reopens
+// the same adapter with the same settings when it is listed again, which closes the notice.
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QTimer>
 
 #include "app/CANUSBMain.h"
 #include "app/UserAction.h"
-#include "platform/UserMessage.h"
 
 namespace {
 QString LostText(const QString& name) {
@@ -51,11 +51,20 @@ void TfCANUSBMain::HandleDeviceLoss() {
     SetAwaitingControls(true);
   }
   FStatusPanels[2]->setText(awaited ? QStringLiteral("Lost: %1 - waiting").arg(name) : QStringLiteral("Lost: %1").arg(name));
-  // One message, also when the adapter comes and goes again while it is still on screen.
-  if (FLossMessageOpen) return;
-  FLossMessageOpen = true;
-  ShowUserMessage(TUserMessageKind::Warning, QString(), LostText(name));
-  FLossMessageOpen = false;
+  // One notice, also when the adapter comes and goes again while it is still on screen.
+  if (FLossNotice && FLossNotice->isVisible()) return;
+  ShowLossNotice(LostText(name));
+}
+
+// Modeless: the capture, the lists and the wait for the adapter go on behind it.
+void TfCANUSBMain::ShowLossNotice(const QString& text) {
+  if (!FLossNotice) {
+    FLossNotice = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(), QString(), QMessageBox::Ok, this);
+    FLossNotice->setObjectName(QStringLiteral("LossNotice"));
+    FLossNotice->setWindowModality(Qt::NonModal);
+  }
+  FLossNotice->setText(text);
+  FLossNotice->show();
 }
 
 bool TfCANUSBMain::StopAwaitingDevice() {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
@@ -16,6 +19,7 @@
 
 #include "MainWindowFixture.h"
 #include "app/ConnectMenuModel.h"
+#include "app/UserAction.h"
 #include "platform/FtD2xx.h"
 #include "platform/VirtualDevices.h"
 #include "storage/ProjectDocument.h"
@@ -27,6 +31,7 @@
 #include "filters/HwFilterMath.h"
 #include "platform/UserMessage.h"
 #include "views/TracePage.h"
+#include "catalog/FormatData.h"
 
 namespace {
 
@@ -516,13 +521,21 @@ TEST_F(ConnectFixture, ImportedLogFillsTheListsOnlyWhileNoDeviceIsOpen) {
 
 namespace {
 // Collects what the window tells the user through the message handler.
-struct MessageLog {
-  MessageLog() {
-    previous = SetUserMessageHandler([this](TUserMessageKind, const QString&, const QString& text) { texts << text; });
+// The notice of a lost adapter: the texts it came up with, and whether it is on screen now.
+struct LossNotices : QObject {
+  LossNotices() { qApp->installEventFilter(this); }
+  ~LossNotices() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched->objectName() == QStringLiteral("LossNotice"))
+      texts << static_cast<QMessageBox*>(watched)->text();
+    return false;
   }
-  ~MessageLog() { SetUserMessageHandler(previous); }
+  static bool OnScreen() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (widget->objectName() == QStringLiteral("LossNotice") && widget->isVisible()) return true;
+    return false;
+  }
   QStringList texts;
-  TUserMessageHandler previous;
 };
 }  // namespace
 
@@ -530,7 +543,7 @@ TEST_F(ConnectFixture, KilledSimulatorIsClosedReportedOnceAndReopenedWhenItIsBac
   StoreSetting(QStringLiteral("CanBitRate"), 250);
   auto sim = StartSim();
   TfCANUSBMain& w = OpenWindow();
-  MessageLog messages;
+  LossNotices messages;
   ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
   ASSERT_TRUE(QTest::qWaitFor([&] { return TraceRows() >= 3; }, 5000)) << "the demo bus sent nothing";
   const TCanMsgProg firstRow = w.Traffic().Trace().Row(0).Msg;
@@ -544,6 +557,8 @@ TEST_F(ConnectFixture, KilledSimulatorIsClosedReportedOnceAndReopenedWhenItIsBac
   EXPECT_EQ(Panel(2), QStringLiteral("Lost: SIM00001 - waiting"));
   ASSERT_EQ(messages.texts.size(), 1);
   EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("SIM00001"))) << messages.texts[0].toStdString();
+  EXPECT_TRUE(LossNotices::OnScreen());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the notice blocks nothing";
   EXPECT_TRUE(w.ReturnWatch().Awaiting());
   EXPECT_TRUE(w.actionDisconnect->isEnabled()) << "Close ends the wait";
   EXPECT_FALSE(w.actionOptions->isEnabled()) << "the settings it reopens with stay as they were";
@@ -561,6 +576,7 @@ TEST_F(ConnectFixture, KilledSimulatorIsClosedReportedOnceAndReopenedWhenItIsBac
   EXPECT_EQ(Panel(3), QStringLiteral("250 Kbit/s"));
   EXPECT_FALSE(w.ReturnWatch().Awaiting());
   EXPECT_EQ(messages.texts.size(), 1) << "coming back is shown in the status bar only";
+  EXPECT_FALSE(LossNotices::OnScreen()) << "the notice of the loss went with it";
   ASSERT_TRUE(QTest::qWaitFor([&] { return TraceRows() > rowsAtLoss; }, 5000)) << "the capture goes on";
   EXPECT_EQ(w.Traffic().Trace().Row(0).Msg.CanId, firstRow.CanId);
   EXPECT_EQ(w.Traffic().Trace().Row(0).Msg.Time, firstRow.Time);
@@ -574,7 +590,7 @@ TEST_F(ConnectFixture, KilledSimulatorIsClosedReportedOnceAndReopenedWhenItIsBac
 TEST_F(ConnectFixture, CloseEndsTheWaitForALostAdapter) {
   auto sim = StartSim();
   TfCANUSBMain& w = OpenWindow();
-  MessageLog messages;
+  LossNotices messages;
   ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
   sim->Stop(SIGTERM);  // a clean end withdraws the announcement
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.ReturnWatch().Awaiting(); }, 5000));
@@ -597,7 +613,7 @@ TEST_F(ConnectFixture, CloseEndsTheWaitForALostAdapter) {
 TEST_F(ConnectFixture, UnpluggedHidAdapterIsReopenedWhenPluggedInAgain) {
   std::shared_ptr<ScriptedHidAdapter> adapter = hidBus->Plug(kQuillane);
   TfCANUSBMain& w = OpenWindow();
-  MessageLog messages;
+  LossNotices messages;
   PollHid();
   ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemHID0"))), QString());
   ASSERT_TRUE(w.Adapter().Connected());
@@ -619,4 +635,81 @@ TEST_F(ConnectFixture, UnpluggedHidAdapterIsReopenedWhenPluggedInAgain) {
   EXPECT_EQ(Panel(2), QStringLiteral("Quillane"));
   EXPECT_EQ(messages.texts.size(), 1);
   EXPECT_EQ(Choose(w.actionDisconnect), QString());
+}
+
+// --- a long session of modal boxes ends in a window that still closes ----------------------
+
+// Every modal box on the way (file dialogs, the options, the refused search) runs an event loop
+// of its own inside a user action; none of them may leave the window unable to close.
+TEST_F(ConnectFixture, AfterASessionOfModalBoxesTheWindowStillAsksAndCloses) {
+  // The program's own message boxes, not the tests' stderr lines.
+  const TUserMessageHandler previous = SetUserMessageHandler({});
+  InstallMessageBoxHandler();
+  auto sim = StartSim();
+  TfCANUSBMain& w = OpenWindow();
+  ShowActive();
+  const QString project = QString::fromStdString(runtime.Path() + "/session.fxproj");
+  w.FileDialogRunner = [&](QFileDialog&) { return project; };
+  w.actionProjectSaveAs->trigger();
+  ASSERT_TRUE(QFileInfo::exists(project));
+  w.actionProjectOpen->trigger();
+  w.FileDialogRunner = nullptr;
+
+  // "Format Data": decode, export through its dialog, close with its close button.
+  w.TracePage->actionBMW->trigger();
+  ASSERT_TRUE(w.fFormatData->isVisible());
+  w.fFormatData->actionDecode->trigger();
+  QPointer<QTimer> save = OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(runtime.Path() + "/units.txt"));
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  w.fFormatData->actionExport->trigger();
+  delete save.data();
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(runtime.Path() + "/units.txt")));
+  w.fFormatData->close();
+
+  w.actionProjectNew->trigger();
+  ASSERT_TRUE(w.ImportTraceLog(TestDataFile("gvret.log")));
+  QPointer<QTimer> cancel = OnNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+  w.actionOptions->trigger();
+  delete cancel.data();
+
+  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+  ASSERT_TRUE(w.Adapter().Connected());
+  QString refused;
+  QPointer<QTimer> dismiss = OnNextModal([&](QWidget* modal) {
+    refused = static_cast<QMessageBox*>(modal)->text();
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  QTest::keyClicks(w.TracePage->edSearchTrace(), QStringLiteral("1"));
+  delete dismiss.data();
+  EXPECT_EQ(refused, QStringLiteral("Please stop the data tracing."));
+
+  // The first close asks and is refused; the window stays and still answers every command.
+  QString question;
+  QPointer<QTimer> no = AnswerNextMessageBox(QMessageBox::Cancel, &question);
+  EXPECT_FALSE(w.close());
+  delete no.data();
+  EXPECT_EQ(question, QStringLiteral("Project was changed. Exit without saving?"));
+  EXPECT_FALSE(w.Adapter().Connected()) << "the close closed the adapter";
+  ASSERT_TRUE(w.isVisible());
+
+  QString warning;
+  QPointer<QTimer> ok = AnswerNextMessageBox(QMessageBox::Ok, &warning);
+  w.actionProjectNew->trigger();
+  delete ok.data();
+  EXPECT_EQ(warning, QStringLiteral("All unsaved data will be deleted."));
+  EXPECT_EQ(TraceRows(), 0u);
+
+  question.clear();
+  w.Traffic().Trace().AddToTrace(TCanMsgProg{}, true);
+  QPointer<QTimer> yes = AnswerNextMessageBox(QMessageBox::Yes, &question);
+  w.actionCloseProgramm->trigger();
+  delete yes.data();
+  EXPECT_EQ(question, QStringLiteral("Project was changed. Exit without saving?"));
+  EXPECT_FALSE(w.isVisible());
+  window.reset();
+  SetUserMessageHandler(previous);
 }
