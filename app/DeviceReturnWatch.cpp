@@ -21,9 +21,16 @@ bool TDeviceReturnWatch::Look() {
   // An open that shows a message runs a nested event loop, in which the timer fires again.
   if (!FAwaiting || FLooking) return false;
   if (!IsListed || !IsListed(FKind, FSerialNr)) return false;
-  FLooking = true;
-  const bool reopened = Reopen && Reopen();
-  FLooking = false;
+  bool reopened = false;
+  {
+    // Cleared however the open ends: a failure that throws must not stop every later look.
+    struct TLooking {
+      bool& Flag;
+      explicit TLooking(bool& flag) : Flag(flag) { Flag = true; }
+      ~TLooking() { Flag = false; }
+    } looking(FLooking);
+    reopened = Reopen && Reopen();
+  }
   if (reopened) Cancel();
   return reopened;
 }

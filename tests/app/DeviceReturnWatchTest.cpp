@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <stdexcept>
 
 #include "app/DeviceReturnWatch.h"
 #include "support/CoreApplication.h"
@@ -70,4 +71,19 @@ TEST_F(ReturnWatch, CancelStopsTheTimedLooksAndALookInsideAReopenDoesNothing) {
   clock.restart();
   while (clock.elapsed() < 1500) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
   EXPECT_EQ(reopens, 1) << "no look after the wait was cancelled";
+}
+
+// A reopen that fails by throwing (a driver error shown at the window's boundary) leaves the
+// watch able to look again.
+TEST_F(ReturnWatch, AReopenThatThrowsDoesNotStopLaterLooks) {
+  watch.Await(QStringLiteral("ACUSB"), QStringLiteral("SIM00001"));
+  listed = true;
+  watch.Reopen = [this]() -> bool {
+    if (++reopens == 1) throw std::runtime_error("port busy");
+    return true;
+  };
+  EXPECT_THROW(watch.Look(), std::runtime_error);
+  EXPECT_TRUE(watch.Look());
+  EXPECT_EQ(reopens, 2);
+  EXPECT_FALSE(watch.Awaiting());
 }

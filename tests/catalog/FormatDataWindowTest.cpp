@@ -95,6 +95,26 @@ TEST_F(FormatDataWindowTest, DecodeShowsControlUnitsGreyAndSpannedWithTheirMessa
   EXPECT_TRUE(Messages.isEmpty()) << Messages.join('\n').toStdString();
 }
 
+// An extended identifier and a long message fit their columns after a decode.
+TEST_F(FormatDataWindowTest, DecodeWidensTheIdAndMsgColumnsToTheirContent) {
+  TCanMsgProg extended = DiagFrame(0x18FEF1F1, {0x12, 0x06, 1, 2, 3, 4, 5, 6});
+  extended.Extended = true;
+  Capture({extended});
+  std::vector<TCanMsgProg> longMessage = MultiFrameMessage(0x612, 0xF1, 60);
+  for (const TCanMsgProg& frame : longMessage) Views.Trace().AddToTrace(frame, true);
+  Window->show();
+  Window->actionDecode->trigger();
+  const QModelIndex unit = Tree().index(0, 0);
+  const QFontMetrics metrics(Window->vst1->font());
+  for (int column : {TFormatDataList::colId, TFormatDataList::colMsg}) {
+    int widest = 0;
+    for (int row = 0; row < Tree().rowCount(unit); ++row)
+      widest = std::max(widest, metrics.horizontalAdvance(Tree().index(row, column, unit).data().toString()));
+    EXPECT_GT(Window->vst1->columnWidth(column), widest) << column;
+  }
+  EXPECT_EQ(Tree().index(0, TFormatDataList::colId, unit).data().toString(), QStringLiteral("18FEF1F1"));
+}
+
 TEST_F(FormatDataWindowTest, DecodeIsRefusedWhileConnectedAndLeavesTheListAlone) {
   Capture({DiagFrame(0x6F1, {0x12, 0x02, 0x1A, 0x80})});
   Window->actionDecode->trigger();
