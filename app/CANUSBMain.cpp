@@ -119,7 +119,7 @@ void TfCANUSBMain::BuildActions() {
 }
 
 void TfCANUSBMain::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("mnuFile"));
   file->addActions({actionProjectNew, actionProjectOpen, actionProjectSave, actionProjectSaveAs});
   file->addSeparator();
@@ -127,10 +127,12 @@ void TfCANUSBMain::BuildMenus() {
   file->addSeparator();
   file->addAction(actionCloseProgramm);
 
-  QMenu* device = menuBar()->addMenu(QStringLiteral("Device"));
+  QMenu* device = menuBar()->addMenu(QStringLiteral("&Device"));
   device->setObjectName(QStringLiteral("mnuDevice"));
   device->addActions({actionConnect, actionDisconnect});
 
+  // Mnemonics only: Alt+F, Alt+D, Alt+A; the captions stay as they are.
+  actionAbout->setText(QStringLiteral("&About"));
   menuBar()->addAction(actionAbout);
 }
 
@@ -199,6 +201,12 @@ void TfCANUSBMain::BuildStatusBar() {
   FStatusPanels[1]->setText(QStringLiteral("Closed"));
   FStatusPanels[5]->setText(QStringLiteral("Tarvell - Ferrolux"));
   FStatusPanels[5]->setAlignment(Qt::AlignCenter);
+  // Sends the adapter refused, in a panel of their own that shows only while there are any.
+  FSendFailedPanel = new QLabel(bar);
+  FSendFailedPanel->setObjectName(QStringLiteral("SendFailedPanel"));
+  FSendFailedPanel->setFrameShape(QFrame::StyledPanel);
+  FSendFailedPanel->setVisible(false);
+  bar->addPermanentWidget(FSendFailedPanel);
 }
 
 void TfCANUSBMain::BuildTimers() {
@@ -354,9 +362,16 @@ void TfCANUSBMain::ApplyShowHints(bool show) { FShowHints = show; }
 
 bool TfCANUSBMain::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (type != QEvent::KeyPress && type != QEvent::ToolTip) return false;
+  if (type != QEvent::KeyPress && type != QEvent::ToolTip && type != QEvent::ShortcutOverride) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return false;
+  if (type == QEvent::ShortcutOverride) {
+    // A hot key the user gave a predefined row wins over a shortcut of ours: accepting the
+    // override delivers it as a key press, which sends the row.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (HotKeyClaims && HotKeyClaims(key->keyCombination())) event->accept();
+    return false;
+  }
   if (type == QEvent::ToolTip) return !FShowHints;
   // A key event travels up the parents when ignored; the window sees it once, at the start.
   QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;

@@ -75,6 +75,7 @@ class TfCANUSBMain : public QMainWindow {
   // Receives every key pressed in this window before the focused control; set by the
   // predefined messages. The key is not consumed.
   std::function<void(QKeyCombination shortcut)> HotKeyDispatch;
+  std::function<bool(QKeyCombination shortcut)> HotKeyClaims;
 
   void FormKeyDown(Qt::Key Key, Qt::KeyboardModifiers Shift);
   void FormCloseQuery(bool& CanClose);
@@ -136,6 +137,7 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] ReceiveQueue* Queue() const { return FReceiveQueue.get(); }
   [[nodiscard]] TBMDThread& ReaderThread() { return threadRead; }
   [[nodiscard]] QLabel* StatusPanel(int index) const { return FStatusPanels[index]; }
+  [[nodiscard]] QLabel* SendFailedPanel() const { return FSendFailedPanel; }
   [[nodiscard]] const TCanMsgProg& EmptyMessage() const { return EmptyMsg; }
   [[nodiscard]] TTrafficViews& Traffic() { return FTraffic; }
   [[nodiscard]] THwFilterList& HardwareFilter() { return FHwFilter; }
@@ -278,4 +280,5 @@ class TfCANUSBMain : public QMainWindow {
   bool FShowHints = true;
   bool FClosed = false;
   QLabel* FStatusPanels[6] = {};
+  QLabel* FSendFailedPanel = nullptr;
 };

@@ -77,6 +77,8 @@ void TfCANUSBMain::BuildProjectFiles() {
     if (QWidget* button = bar->widgetForAction(action)) button->setAccessibleName(action->toolTip());
   }
   PredefinedMessagePage->AddRowDependentAction(actionSavePredefinedMessages);
+  SetPageShortcut(PredefinedMessagePage, actionOpenPredefinedMessages, QKeySequence::Open);
+  SetPageShortcut(PredefinedMessagePage, actionSavePredefinedMessages, QKeySequence::Save);
   UpdateListFileActions();
 
   HwFilterPage->actionHWFilterOpen->setEnabled(true);

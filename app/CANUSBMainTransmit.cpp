@@ -24,6 +24,7 @@ void TfCANUSBMain::BuildTransmitPages() {
 
   FTraffic.MatchTriggerMessages = [this](const TCanMsgProg& msg) { FPredefined.MatchTriggerMessages(msg); };
   HotKeyDispatch = [this](QKeyCombination shortcut) { FPredefined.SendHotKeyMessages(HotKeyFromKeyCombination(shortcut)); };
+  HotKeyClaims = [this](QKeyCombination shortcut) { return FPredefined.SendsOnHotKey(HotKeyFromKeyCombination(shortcut)); };
   FSender.OnFailuresChanged = [this](int failed) { ShowFailedSends(failed); };
 }
 
@@ -37,7 +38,8 @@ bool TfCANUSBMain::WriteToAdapter(const TCanMsgProg& msg) {
 
 // No message box: a timer row of 1 ms would bury the user in them.
 void TfCANUSBMain::ShowFailedSends(int failed) {
-  FStatusPanels[5]->setText(failed > 0 ? SendFailedText(failed) : QStringLiteral("Tarvell - Ferrolux"));
+  FSendFailedPanel->setText(SendFailedText(failed));
+  FSendFailedPanel->setVisible(failed > 0);
 }
 
 void TfCANUSBMain::Timer3Timer() { FPredefined.SendDueTimerMessages(); }

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "icons/AppIcons.h"
 #include "platform/UserMessage.h"
 
 void ShowStandardError(const QString& text) {
@@ -22,6 +23,16 @@ void InstallMessageBoxHandler() {
 }
 
 TFerroluxApplication::TFerroluxApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+void TFerroluxApplication::SetUp() {
+  // The title also names the data folder below the documents folder. No display name: on X11
+  // Qt would add it to every window caption.
+  setApplicationName(QStringLiteral("Ferrolux"));
+  // The desktop entry's name, so that the desktop pairs the window with its menu entry and icon.
+  setDesktopFileName(QStringLiteral("org.ferrolux.Ferrolux"));
+  setWindowIcon(AppIcon("ferrolux"));
+  InstallMessageBoxHandler();
+}
 
 bool TFerroluxApplication::notify(QObject* receiver, QEvent* event) {
   bool handled = false;

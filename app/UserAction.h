@@ -30,5 +30,7 @@ class TFerroluxApplication : public QApplication {
   Q_OBJECT
  public:
   TFerroluxApplication(int& argc, char** argv);
+  // Names, icon and message boxes of the program.
+  static void SetUp();
   bool notify(QObject* receiver, QEvent* event) override;
 };

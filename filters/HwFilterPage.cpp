@@ -1,4 +1,8 @@
 #include "filters/HwFilterPage.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+
 #include "icons/AppIcons.h"
 
 #include <QGridLayout>
@@ -75,6 +79,17 @@ THwFilterPage::THwFilterPage(THwFilterList& filter, QWidget* parent) : QWidget(p
   BuildToolBar();
   FList = CreateListView(this, QStringLiteral("vstHWIdFilter"), QStringLiteral("CAN ID Hardware Filter"), filter.Model());
   SetColumnWidths(FList, {60, 40, 140, 90, 90});
+  OfferToolBarAsContextMenu(FList, findChild<QToolBar*>(QStringLiteral("tbHWFilter")));
+  // Insert opens the menu of filter kinds under its button.
+  auto* add = new QAction(btnAddHWFilter->text(), this);
+  add->setObjectName(QStringLiteral("actionAddHWFilter"));
+  add->setToolTip(btnAddHWFilter->toolTip());
+  connect(add, &QAction::triggered, btnAddHWFilter, &QToolButton::showMenu);
+  SetPageShortcut(this, add, Qt::Key_Insert);
+  btnAddHWFilter->setToolTip(add->toolTip());
+  SetPageShortcut(this, actionRemoveHwFilter, QKeySequence::Delete);
+  SetPageShortcut(this, actionHWFilterOpen, QKeySequence::Open);
+  SetPageShortcut(this, actionHWFilterSpeichern, QKeySequence::Save);
   layout->addWidget(FList, 1);
   BuildEditor();
   BindBitGroups();
@@ -150,7 +165,15 @@ void THwFilterPage::BuildEditor() {
                      QStringLiteral("Extended"));
   nbHWFilter->addTab(BuildSinglePage(), QStringLiteral("Single"));
   nbHWFilter->addTab(BuildRangePage(), QStringLiteral("Range"));
-  column->addWidget(nbHWFilter);
+  // The bit grids are wider than the window may be; they scroll rather than widen it.
+  auto* scroll = new QScrollArea(pnlHWFilterSettings);
+  scroll->setObjectName(QStringLiteral("sbHWFilterSettings"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setWidget(nbHWFilter);
+  scroll->setMinimumHeight(nbHWFilter->sizeHint().height() + scroll->horizontalScrollBar()->sizeHint().height());
+  column->addWidget(scroll);
   static_cast<QVBoxLayout*>(layout())->addWidget(pnlHWFilterSettings);
 }
 

@@ -26,6 +26,9 @@ TIdFilterPage::TIdFilterPage(TIdFilterList& filter, QWidget* parent) : QWidget(p
   BuildToolBar();
   FList = CreateListView(this, QStringLiteral("vstIdFilter"), QStringLiteral("CAN ID Software Filter"), filter.Model());
   SetColumnWidths(FList, {150, 40});
+  OfferToolBarAsContextMenu(FList, findChild<QToolBar*>(QStringLiteral("tbIdFilter")));
+  SetPageShortcut(this, actionAddIdToFilterList, Qt::Key_Insert);
+  SetPageShortcut(this, actionRemoveSelectedCANID, QKeySequence::Delete);
   layout->addWidget(FList, 1);
   BuildEditor();
   ConnectActions();

@@ -95,3 +95,36 @@ QAction* AddToolAction(QToolBar* bar, const QString& objectName, const QString& 
   }
   return action;
 }
+
+#include <QMenu>
+#include <QWidgetAction>
+
+void OfferToolBarAsContextMenu(QTreeView* list, QToolBar* bar) {
+  list->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(list, &QWidget::customContextMenuRequested, list, [list, bar](const QPoint& at) {
+    QMenu menu(list);
+    menu.setObjectName(list->objectName() + QStringLiteral("Menu"));
+    for (QAction* action : bar->actions()) {
+      if (!action->isVisible()) continue;
+      if (action->isSeparator() && (menu.isEmpty() || menu.actions().constLast()->isSeparator())) continue;
+      const auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+      if (qobject_cast<QWidgetAction*>(action) && button && button->menu()) {
+        QMenu* sub = menu.addMenu(button->icon(), button->text());
+        sub->addActions(button->menu()->actions());
+        sub->setEnabled(button->isEnabled());
+      } else if (!qobject_cast<QWidgetAction*>(action)) {
+        menu.addAction(action);
+      }
+    }
+    if (!menu.isEmpty() && menu.actions().constLast()->isSeparator()) menu.removeAction(menu.actions().constLast());
+    menu.exec(list->viewport()->mapToGlobal(at));
+  });
+}
+
+void SetPageShortcut(QWidget* page, QAction* action, const QKeySequence& key) {
+  action->setShortcut(key);
+  action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  page->addAction(action);
+  const QString hint = action->toolTip();
+  action->setToolTip(QStringLiteral("%1 (%2)").arg(hint, key.toString(QKeySequence::NativeText)));
+}

@@ -55,6 +55,14 @@ void RunUserAction(Action&& action) noexcept {
 
 class QToolBar;
 class QAction;
+class QKeySequence;
+// The page's commands without a mouse: the tool bar's actions, the same objects, as the list's
+// context menu (the Menu key or Shift+F10 opens it), built each time it opens so that commands
+// added later and enabled states are always the tool bar's. A tool button with a menu of its
+// own comes in as a submenu.
+void OfferToolBarAsContextMenu(QTreeView* list, QToolBar* bar);
+// A key for a page command, heard while the focus is anywhere on `page`; its hint names it.
+void SetPageShortcut(QWidget* page, QAction* action, const QKeySequence& key);
 // A tool bar action: text buttons show their caption; a caption-less action is an icon
 // button whose accessible name is its hint.
 QAction* AddToolAction(QToolBar* bar, const QString& objectName, const QString& caption, const QString& hint,

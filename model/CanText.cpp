@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -130,4 +131,34 @@ QString BtrToBitRateText(const QString& btr0Text, const QString& btr1Text) {
   const auto btr1 = static_cast<std::uint8_t>(HexTextToInt(btr1Text));
   QString text = QString::asprintf("%.2f", BtrToBitRate(btr0, btr1));
   return text.replace(QChar('.'), QLocale().decimalPoint());
+}
+
+namespace {
+bool IsPasteSeparator(QChar c) { return c.isSpace() || c == u',' || c == u';' || c == u':' || c == u'-'; }
+}  // namespace
+
+std::vector<std::uint8_t> ParsePastedBytes(const QString& text) {
+  std::vector<std::uint8_t> bytes;
+  qsizetype i = 0;
+  while (i < text.size()) {
+    if (IsPasteSeparator(text[i])) {
+      ++i;
+      continue;
+    }
+    if (text[i] == u'0' && i + 1 < text.size() && (text[i + 1] == u'x' || text[i + 1] == u'X')) i += 2;
+    const qsizetype start = i;
+    while (i < text.size() && text[i].unicode() < 128 && std::isxdigit(text[i].unicode()) != 0) ++i;
+    const qsizetype digits = i - start;
+    if (digits == 0 || (digits > 2 && digits % 2 != 0) || (i < text.size() && !IsPasteSeparator(text[i]))) return {};
+    for (qsizetype at = start; at < i; at += 2) {
+      const qsizetype width = std::min<qsizetype>(2, i - at);
+      bytes.push_back(static_cast<std::uint8_t>(text.mid(at, width).toUInt(nullptr, 16)));
+    }
+  }
+  return bytes;
+}
+
+QString FrameRefusal(const TCanMsgProg& msg) {
+  if (!msg.Extended && msg.CanId > 0x7FF) return QStringLiteral("A standard CAN ID is at most 7FF.");
+  return {};
 }

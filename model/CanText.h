@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/CanMsgProg.h"
 
@@ -44,6 +45,14 @@ char* WriteCanDataAscii(char* out, const TCanData& data, int n);
 [[nodiscard]] std::int64_t HexTextToInt(const QString& text);
 [[nodiscard]] std::int64_t HexTextToInt(std::string_view text);
 [[nodiscard]] inline std::int64_t HexTextToInt(const char* text) { return HexTextToInt(std::string_view(text)); }
+
+// A byte string as users paste it into a data field: "11 22 33", "0x11,0x22", "1122334455667788".
+// Separators are blanks, commas, semicolons, colons and dashes; a token is one or two hex digits,
+// an even run of them (two a byte), each optionally after "0x". Empty for any other character.
+[[nodiscard]] std::vector<std::uint8_t> ParsePastedBytes(const QString& text);
+
+// Why a frame the user made cannot go onto the bus as it stands; empty when it can.
+[[nodiscard]] QString FrameRefusal(const TCanMsgProg& msg);
 
 // Bit rate in kbit/s ("%.2f", locale decimal separator) of an SJA1000 at 16 MHz.
 [[nodiscard]] QString BtrToBitRateText(const QString& btr0Text, const QString& btr1Text);

@@ -128,7 +128,6 @@ void AddPredefinedMessages(TPredefinedMessageList& list) {
 int main(int argc, char** argv) {
   TFerroluxApplication app(argc, argv);
   TFerroluxApplication::setApplicationName(QStringLiteral("Ferrolux"));
-  TFerroluxApplication::setApplicationDisplayName(QStringLiteral("Ferrolux"));
   TFerroluxApplication::setWindowIcon(AppIcon("ferrolux"));
   if (argc < 2) {
     std::fprintf(stderr, "usage: ferrolux-readme-shots OUTDIR [SERIAL]\n");

@@ -1,7 +1,13 @@
 #include "transmit/CanEditField.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <memory>
 #include <vector>
 
 #include "model/CanText.h"
@@ -86,6 +92,25 @@ void TCanValueEdit::focusOutEvent(QFocusEvent* event) {
   if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) return;
   Complete();
   emit Completed();
+}
+
+void TCanValueEdit::keyPressEvent(QKeyEvent* event) {
+  if (OnPaste && event->matches(QKeySequence::Paste)) {
+    OnPaste(QGuiApplication::clipboard()->text());
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+// The line edit's own menu, with its "Paste" going the same way as the keys.
+void TCanValueEdit::contextMenuEvent(QContextMenuEvent* event) {
+  std::unique_ptr<QMenu> menu(createStandardContextMenu());
+  if (OnPaste)
+    if (QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+      paste->disconnect();
+      connect(paste, &QAction::triggered, this, [this] { OnPaste(QGuiApplication::clipboard()->text()); });
+    }
+  menu->exec(event->globalPos());
 }
 
 void BindExtendedCheckBox(QCheckBox* extended, TCanValueEdit* id) {

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QValidator>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 class QCheckBox;
@@ -90,6 +91,10 @@ class TCanValueEdit : public QLineEdit {
   // Completes a text shorter than the maximum length; runs when the focus leaves the field.
   void Complete();
 
+  // Takes over pasting (keys and context menu) with the clipboard text; unset, the field
+  // pastes as a line edit does.
+  std::function<void(const QString& text)> OnPaste;
+
   // Identifier, code and mask fields: strict hexadecimal, empty is 0 (throws EConvertError).
   [[nodiscard]] std::int64_t ReadHex() const;
   // Data bytes: lenient hexadecimal, low 8 bits.
@@ -103,6 +108,8 @@ class TCanValueEdit : public QLineEdit {
 
  protected:
   void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   TCanFieldKind FKind;

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <vector>
 
 #include "model/CanText.h"
 
@@ -65,6 +66,24 @@ void TFrameFields::PlaceInRow(QGridLayout* grid, int row, int column) const {
   for (TCanValueEdit* field : Data) data->addWidget(field);
   data->addStretch(1);
   grid->addLayout(data, row, column + 2);
+}
+
+void TFrameFields::ChainTabOrder(QWidget* next) const {
+  std::vector<QWidget*> chain{Id, Extended, Dlc, Rtr};
+  chain.insert(chain.end(), Data.begin(), Data.end());
+  if (next) chain.push_back(next);
+  for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void TFrameFields::AcceptPastedBytes() {
+  for (std::size_t first = 0; first < Data.size(); ++first) {
+    Data[first]->OnPaste = [this, first](const QString& text) {
+      const std::vector<std::uint8_t> bytes = ParsePastedBytes(text);
+      if (bytes.empty()) return;
+      for (std::size_t i = 0; i < bytes.size() && first + i < Data.size(); ++i)
+        Data[first + i]->setText(QStringLiteral("%1").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper());
+    };
+  }
 }
 
 bool AskDeleteAllMessages(QWidget* parent) {

@@ -35,6 +35,12 @@ class TFrameFields {
 
   // Lays the fields out in one row of `grid` from `column` on: identifier, length, data.
   void PlaceInRow(QGridLayout* grid, int row, int column) const;
+  // Tab runs identifier, Extended, length, RTR, data bytes 0 to 7, then `next` (if any).
+  void ChainTabOrder(QWidget* next) const;
+  // A byte string pasted into a data field fills it and the fields after it, as many as the
+  // string holds up to byte 7; a string with anything but hex digits and separators changes
+  // nothing.
+  void AcceptPastedBytes();
 };
 
 // "Delete all messages?" with Yes, No and Cancel; true only for Yes.

@@ -196,12 +196,23 @@ void TPredefinedMessageList::MatchTriggerMessages(const TCanMsgProg& msg) {
   }
 }
 
+namespace {
+bool SendsOn(const TPredefinedMessageData& r, std::uint16_t hotKey) {
+  return r.HotKey == hotKey && r.Enabled == 1 && r.TriggerType == static_cast<std::uint8_t>(TTriggerType::HotKey);
+}
+}  // namespace
+
 void TPredefinedMessageList::SendHotKeyMessages(std::uint16_t hotKey) {
   if (hotKey == 0) return;
-  for (std::size_t row = 0; row < FRows.Count(); ++row) {
-    const TPredefinedMessageData& r = FRows.Record(row);
-    if (r.HotKey == hotKey && r.Enabled == 1 && r.TriggerType == static_cast<std::uint8_t>(TTriggerType::HotKey)) SendRow(r, true);
-  }
+  for (std::size_t row = 0; row < FRows.Count(); ++row)
+    if (SendsOn(FRows.Record(row), hotKey)) SendRow(FRows.Record(row), true);
+}
+
+bool TPredefinedMessageList::SendsOnHotKey(std::uint16_t hotKey) const {
+  if (hotKey == 0) return false;
+  for (std::size_t row = 0; row < FRows.Count(); ++row)
+    if (SendsOn(FRows.Record(row), hotKey)) return true;
+  return false;
 }
 
 // --- cells ---------------------------------------------------------------------------------

@@ -68,6 +68,8 @@ class TPredefinedMessageList : public TRowListOf<TPredefinedMessageData>, public
   void MatchTriggerMessages(const TCanMsgProg& msg);
   // A key press anywhere in the window, as a shortcut value.
   void SendHotKeyMessages(std::uint16_t hotKey);
+  // Whether pressing `hotKey` would send a row: such a key is the rows', not a shortcut's.
+  [[nodiscard]] bool SendsOnHotKey(std::uint16_t hotKey) const;
 
   // Cells.
   [[nodiscard]] int ColumnCount() const override { return 8; }

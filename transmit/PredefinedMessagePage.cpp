@@ -12,6 +12,7 @@
 
 #include "icons/AppIcons.h"
 #include "lists/ListView.h"
+#include "model/CanText.h"
 
 TPredefinedMessagePage::TPredefinedMessagePage(TPredefinedMessageList& list, QWidget* parent)
     : QWidget(parent), FPredefined(list) {
@@ -28,6 +29,9 @@ TPredefinedMessagePage::TPredefinedMessagePage(TPredefinedMessageList& list, QWi
   FList->setDropIndicatorShown(true);
   FList->setDragDropMode(QAbstractItemView::InternalMove);
   FList->viewport()->installEventFilter(this);
+  OfferToolBarAsContextMenu(FList, tbPredefinedMessages);
+  SetPageShortcut(this, actionPredefinedMessageAdd, Qt::Key_Insert);
+  SetPageShortcut(this, actionPredefinedMessageDelete, QKeySequence::Delete);
   layout->addWidget(FList, 1);
   BuildEditor();
   ConnectEditor();
@@ -139,6 +143,8 @@ void TPredefinedMessagePage::BuildEditor() {
   grid->addWidget(edTriggerLogMessage, 3, 1, 1, 3);
   grid->addWidget(btnTransmitMsgApply, 3, 4);
   grid->setColumnStretch(3, 1);
+  FMessage->ChainTabOrder(nbPredefinedMsgType);
+  FMessage->AcceptPastedBytes();
 
   static_cast<QVBoxLayout*>(layout())->addWidget(panelEditPredefined);
 }
@@ -314,7 +320,12 @@ TPredefinedEdit TPredefinedMessagePage::ReadEditor() const {
 void TPredefinedMessagePage::btnTransmitMsgApplyClick() {
   const std::size_t row = FPredefined.SelectedRow();
   if (row == TPredefinedMessageList::kNoRow) return;
-  FPredefined.ApplyEdit(row, ReadEditor());
+  const TPredefinedEdit edit = ReadEditor();
+  if (const QString refusal = FrameRefusal(edit.Message); !refusal.isEmpty()) {
+    ShowUserMessage(TUserMessageKind::Error, QStringLiteral("Error"), refusal);
+    return;
+  }
+  FPredefined.ApplyEdit(row, edit);
 }
 
 // --- dragging ------------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 #include <QLabel>
 
 #include "lists/ListView.h"
+#include "model/CanText.h"
+#include "platform/UserMessage.h"
 
 TSendMessagePanel::TSendMessagePanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("panelSendMessage"));
@@ -30,10 +32,18 @@ TSendMessagePanel::TSendMessagePanel(QWidget* parent) : QWidget(parent) {
   grid->addLayout(boxes, 2, 0, 1, 3);
   grid->setColumnStretch(2, 1);
 
+  FFields->ChainTabOrder(btnSendMsg);
+  FFields->AcceptPastedBytes();
+
   connect(btnSendMsg, &QPushButton::clicked, this, [this] { RunUserAction([this] { btnSendMsgClick(); }); });
 }
 
 // The click took the focus, so the fields have been completed already.
 void TSendMessagePanel::btnSendMsgClick() {
-  if (OnSend) OnSend(FFields->Read());
+  const TCanMsgProg msg = FFields->Read();
+  if (const QString refusal = FrameRefusal(msg); !refusal.isEmpty()) {
+    ShowUserMessage(TUserMessageKind::Error, QStringLiteral("Error"), refusal);
+    return;
+  }
+  if (OnSend) OnSend(msg);
 }

@@ -30,6 +30,9 @@ TTriggerLogPage::TTriggerLogPage(TTriggerLogList& log, QWidget* parent) : QWidge
 
   FList = CreateListView(this, QStringLiteral("vstTriggerLogData"), QStringLiteral("Trigger Log Messages"), log.Model());
   ApplyListLayout(*FList, TriggerLogLayout());
+  OfferToolBarAsContextMenu(FList, tbTriggerLog);
+  SetPageShortcut(this, actionExportTriggerLog, Qt::CTRL | Qt::Key_E);
+  SetPageShortcut(this, actionPrintTriggerLog, QKeySequence::Print);
   layout->addWidget(FList, 1);
 
   connect(actionClearTriggerLog, &QAction::triggered, this, [this] { RunUserAction([this] { actionClearTriggerLogExecute(); }); });

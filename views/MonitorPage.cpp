@@ -39,6 +39,9 @@ TMonitorPage::TMonitorPage(TMonitorList& monitor, TCanIdDetails& details, QWidge
   FSplitter = new QSplitter(Qt::Vertical, this);
   FList = CreateListView(FSplitter, QStringLiteral("vstDataMonitor"), QStringLiteral("Receive"), monitor.Model());
   ApplyListLayout(*FList, MonitorLayout());
+  OfferToolBarAsContextMenu(FList, bar);
+  SetPageShortcut(this, actionPrintMonitorData, QKeySequence::Print);
+  SetPageShortcut(this, actionExportMonitorData, Qt::CTRL | Qt::Key_E);
   FSplitter->addWidget(FList);
   BuildDetailsPanel();
   FSplitter->addWidget(FDetailsPanel);

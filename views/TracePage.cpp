@@ -18,6 +18,10 @@ TTracePage::TTracePage(TTraceList& trace, QWidget* parent) : QWidget(parent), FT
   BuildToolBar();
   FList = CreateListView(this, QStringLiteral("vstDataTrace"), QStringLiteral("Trace"), trace.Model());
   ApplyListLayout(*FList, TraceLayout());
+  OfferToolBarAsContextMenu(FList, findChild<QToolBar*>(QStringLiteral("tbTrace")));
+  SetPageShortcut(this, actionPrintTraceData, QKeySequence::Print);
+  SetPageShortcut(this, actionExportTraceData, Qt::CTRL | Qt::Key_E);
+  SetPageShortcut(this, actionImportTraceLog, QKeySequence::Open);
   layout->addWidget(FList, 1);
   BuildSearchLine();
 

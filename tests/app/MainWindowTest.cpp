@@ -84,7 +84,7 @@ TEST_F(MainWindowFixture, StartsUnnamedWithItsLayoutAndEverythingIdle) {
   EXPECT_FALSE(w.Project().Changed());
   EXPECT_TRUE(QDir(DataFolderPath()).exists());
 
-  EXPECT_EQ(ActionTexts(w.menuBar()->actions()), (QStringList{"File", "Device", "About"}));
+  EXPECT_EQ(ActionTexts(w.menuBar()->actions()), (QStringList{"&File", "&Device", "&About"}));
   const auto* file = w.menuBar()->actions()[0]->menu();
   EXPECT_EQ(ActionTexts(file->actions()),
             (QStringList{"Project new", "Project open", "Project save", "Project save as ...", "|", "Options", "|", "Exit"}));

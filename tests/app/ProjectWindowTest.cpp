@@ -157,8 +157,8 @@ TEST_F(ProjectWindow, HardwareFilterFilesThroughTheirDialogsAndARejectedFileKeep
 TEST_F(ProjectWindow, PredefinedMessageFileCommandsSitOnTheirPageAndSaveNeedsRows) {
   TfCANUSBMain& w = Open();
   ASSERT_TRUE(w.actionOpenPredefinedMessages);
-  EXPECT_EQ(w.actionOpenPredefinedMessages->toolTip(), QStringLiteral("Open"));
-  EXPECT_EQ(w.actionSavePredefinedMessages->toolTip(), QStringLiteral("Save"));
+  EXPECT_EQ(w.actionOpenPredefinedMessages->toolTip(), QStringLiteral("Open (Ctrl+O)"));
+  EXPECT_EQ(w.actionSavePredefinedMessages->toolTip(), QStringLiteral("Save (Ctrl+S)"));
   ASSERT_NE(w.Project().PredefinedMessagesTree, nullptr);
   EXPECT_TRUE(w.actionOpenPredefinedMessages->isEnabled());
   EXPECT_FALSE(w.actionSavePredefinedMessages->isEnabled()) << "nothing to save without rows";

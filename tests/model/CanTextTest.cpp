@@ -121,3 +121,24 @@ TEST(BtrToBitRateText, FollowsTheUsersDecimalSeparator) {
   EXPECT_EQ(BtrToBitRateText("00", "1C"), "500,00");
   QLocale::setDefault(QLocale::c());
 }
+
+TEST(PastedBytes, TheFormsUsersPasteAndWhatIsRefused) {
+  using Bytes = std::vector<std::uint8_t>;
+  EXPECT_EQ(ParsePastedBytes(QStringLiteral("11 22 33")), (Bytes{0x11, 0x22, 0x33}));
+  EXPECT_EQ(ParsePastedBytes(QStringLiteral("0x11,0x22")), (Bytes{0x11, 0x22}));
+  EXPECT_EQ(ParsePastedBytes(QStringLiteral("1122334455667788")), (Bytes{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}));
+  EXPECT_EQ(ParsePastedBytes(QStringLiteral(" a;B-0Xc:d\t7f ")), (Bytes{0x0A, 0x0B, 0x0C, 0x0D, 0x7F}));
+  EXPECT_EQ(ParsePastedBytes(QStringLiteral("AABBCCDDEEFF0011223344")).size(), 11u) << "more than 8: the caller cuts";
+  for (const char* refused : {"11 2G", "11 22!", "0x", "123", "11x22", "élan", "", "  "})
+    EXPECT_TRUE(ParsePastedBytes(QString::fromUtf8(refused)).empty()) << refused;
+}
+
+TEST(FrameRefusal, AStandardIdentifierAbove7FFIsRefusedBeforeSending) {
+  TCanMsgProg msg;
+  msg.CanId = 0x7FF;
+  EXPECT_EQ(FrameRefusal(msg), QString());
+  msg.CanId = 0x800;
+  EXPECT_EQ(FrameRefusal(msg), QStringLiteral("A standard CAN ID is at most 7FF."));
+  msg.Extended = true;
+  EXPECT_EQ(FrameRefusal(msg), QString());
+}

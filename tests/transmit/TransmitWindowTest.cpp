@@ -73,9 +73,11 @@ TEST_F(TransmitWindowFixture, SendWithoutDeviceEntersTheFrameAndCountsTheFailure
   EXPECT_FALSE(w.Traffic().Trace().Row(0).Received);
   EXPECT_EQ(w.Traffic().Trace().Row(0).Msg.DLC, 0);
   EXPECT_EQ(w.Traffic().Monitor().RowCount(), 1U);
-  EXPECT_EQ(w.StatusPanel(5)->text(), QStringLiteral("Send failed: 1"));
+  EXPECT_EQ(w.SendFailedPanel()->text(), QStringLiteral("Send failed: 1"));
+  EXPECT_FALSE(w.SendFailedPanel()->isHidden());
+  EXPECT_EQ(w.StatusPanel(5)->text(), QStringLiteral("Tarvell - Ferrolux")) << "the panel's own text stays";
   QTest::mouseClick(panel.btnSendMsg, Qt::LeftButton);
-  EXPECT_EQ(w.StatusPanel(5)->text(), QStringLiteral("Send failed: 2"));
+  EXPECT_EQ(w.SendFailedPanel()->text(), QStringLiteral("Send failed: 2"));
 }
 
 // --- predefined-message editor ---------------------------------------------------------------------
@@ -216,7 +218,7 @@ TEST_F(TransmitWindowFixture, DeleteAllAndClearLogAskAndOnlyYesDeletes) {
   EXPECT_TRUE(w.Project().Changed());
   EXPECT_FALSE(Page().actionPredefinedMessagesDeleteAll->isEnabled());
   EXPECT_FALSE(Page().panelEditPredefined->isVisible());
-  EXPECT_EQ(w.TriggerLogPage->actionExportTriggerLog->toolTip(), QStringLiteral("Export trigger log"));
+  EXPECT_EQ(w.TriggerLogPage->actionExportTriggerLog->toolTip(), QStringLiteral("Export trigger log (Ctrl+E)"));
   EXPECT_EQ(w.TriggerLogPage->actionPrintTriggerLog->text(), QStringLiteral("Print"));
 }
 
@@ -257,7 +259,7 @@ TEST_F(TransmitWindowFixture, AnswerToTheDiagnosticRequestAndATimerRowReachTheSi
   ASSERT_NE(item, nullptr);
   item->trigger();
   ASSERT_TRUE(w.Adapter().Connected());
-  EXPECT_EQ(w.StatusPanel(5)->text(), QStringLiteral("Tarvell - Ferrolux"));
+  EXPECT_TRUE(w.SendFailedPanel()->isHidden());
 
   const auto recorded = [&] {
     std::ifstream in(record);
@@ -287,5 +289,5 @@ TEST_F(TransmitWindowFixture, AnswerToTheDiagnosticRequestAndATimerRowReachTheSi
   ASSERT_LT(answerRow, trace.RowCount());
   EXPECT_LT(requestRow, answerRow);
   EXPECT_FALSE(trace.Row(answerRow).Received);
-  EXPECT_EQ(w.StatusPanel(5)->text(), QStringLiteral("Tarvell - Ferrolux")) << "every send reached the adapter";
+  EXPECT_TRUE(w.SendFailedPanel()->isHidden()) << "every send reached the adapter";
 }
