@@ -1,0 +1,110 @@
+#include "stats/BusStatistics.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "lists/CanIdIndex.h"
+#include "stats/FrameLength.h"
+
+namespace {
+std::int64_t Key(std::int64_t canId, bool extended) { return (canId & 0xFFFFFFFF) | (extended ? std::int64_t{1} << 40 : 0); }
+}  // namespace
+
+double TIdStatistics::StdPeriodUs() const {
+  return Periods() > 1 ? std::sqrt(PeriodM2 / static_cast<double>(Periods() - 1)) : 0.0;
+}
+
+TBusStatistics::TBusStatistics(double bitRate) : FBitRate(bitRate > 0 ? bitRate : 1) {}
+
+void TBusStatistics::Clear() { *this = TBusStatistics(FBitRate); }
+
+void TBusStatistics::Add(const TCanMsgProg& msg, std::int64_t timeUs) {
+  const auto bits = static_cast<std::uint64_t>(FrameBitsOnWire(msg));
+  if (FFrames == 0) FFirstUs = timeUs;
+  ++FFrames;
+  FBits += bits;
+  FLastUs = timeUs;
+
+  const auto [it, added] = FIndex.emplace(Key(msg.CanId, msg.Extended), FIds.size());
+  if (added) FIds.push_back({msg.CanId, msg.Extended});
+  TIdStatistics& id = FIds[it->second];
+  if (id.Count > 0) {
+    const std::int64_t period = timeUs - id.LastUs;
+    const std::uint64_t n = id.Periods() + 1;
+    id.MinPeriodUs = n == 1 ? period : std::min(id.MinPeriodUs, period);
+    id.MaxPeriodUs = n == 1 ? period : std::max(id.MaxPeriodUs, period);
+    const double delta = static_cast<double>(period) - id.MeanPeriodUs;
+    id.MeanPeriodUs += delta / static_cast<double>(n);
+    id.PeriodM2 += delta * (static_cast<double>(period) - id.MeanPeriodUs);
+  } else {
+    id.FirstUs = timeUs;
+  }
+  ++id.Count;
+  id.Bits += bits;
+  id.Bytes += msg.RTR ? 0 : static_cast<std::uint64_t>(msg.UsedBytes());
+  id.LastUs = timeUs;
+
+  AdvanceWindow(timeUs / kSlotUs);
+  FSlotBits[FSlot % kSlots] += bits;
+  FWindowBits += bits;
+  FPeakBits = std::max(FPeakBits, static_cast<double>(FWindowBits));
+}
+
+// Slots that fall out of the second are emptied; a gap longer than the window empties it all.
+void TBusStatistics::AdvanceWindow(std::int64_t slot) {
+  if (FSlot < 0 || slot - FSlot >= kSlots) {
+    std::fill(std::begin(FSlotBits), std::end(FSlotBits), 0);
+    FWindowBits = 0;
+  } else {
+    for (std::int64_t s = FSlot + 1; s <= slot; ++s) {
+      FWindowBits -= FSlotBits[s % kSlots];
+      FSlotBits[s % kSlots] = 0;
+    }
+  }
+  FSlot = std::max(FSlot, slot);
+}
+
+double TBusStatistics::LastSecondLoad(std::int64_t nowUs) const {
+  const std::int64_t now = nowUs / kSlotUs;
+  if (FSlot < 0 || now - FSlot >= kSlots) return 0;
+  std::uint64_t bits = FWindowBits;
+  for (std::int64_t s = FSlot + 1; s <= now; ++s) bits -= FSlotBits[s % kSlots];
+  return static_cast<double>(bits) / FBitRate;
+}
+
+double TBusStatistics::AverageLoad(std::int64_t nowUs) const {
+  const std::int64_t span = nowUs - FFirstUs;
+  if (FFrames == 0 || span <= 0) return 0;
+  return static_cast<double>(FBits) / FBitRate / (static_cast<double>(span) / 1e6);
+}
+
+std::vector<const TIdStatistics*> TBusStatistics::InIdentifierOrder() const {
+  std::vector<const TIdStatistics*> ordered;
+  ordered.reserve(FIds.size());
+  for (const TIdStatistics& id : FIds) ordered.push_back(&id);
+  std::sort(ordered.begin(), ordered.end(), [](const TIdStatistics* a, const TIdStatistics* b) {
+    if (a->CanId != b->CanId) return CanIdLess(a->CanId, b->CanId);
+    return !a->Extended && b->Extended;
+  });
+  return ordered;
+}
+
+const TIdStatistics* TBusStatistics::Find(std::int64_t canId, bool extended) const {
+  const auto it = FIndex.find(Key(canId, extended));
+  return it == FIndex.end() ? nullptr : &FIds[it->second];
+}
+
+void TBusStatistics::SetExpectedCycle(std::int64_t canId, bool extended, std::int64_t cycleUs) {
+  const auto [it, added] = FIndex.emplace(Key(canId, extended), FIds.size());
+  if (added) FIds.push_back({canId, extended});
+  FIds[it->second].ExpectedCycleUs = cycleUs;
+}
+
+TArrival TBusStatistics::Arrival(const TIdStatistics& id, std::int64_t nowUs) const {
+  const double period = id.ExpectedCycleUs > 0 ? static_cast<double>(id.ExpectedCycleUs) : id.MeanPeriodUs;
+  if (id.Count == 0 || period <= 0) return TArrival::OnTime;
+  const auto silent = static_cast<double>(nowUs - id.LastUs);
+  if (silent > 10 * period) return TArrival::Gone;
+  if (silent > 3 * period) return TArrival::Late;
+  return TArrival::OnTime;
+}
