@@ -20,6 +20,33 @@ TCanMsgProg Frame(std::int64_t id, bool extended, bool rtr, int dlc, std::uint8_
   return msg;
 }
 
+// CRC-15 and stuff bits of a bit list, one bit at a time.
+struct TModelStream {
+  int Crc = 0;
+};
+TModelStream ModelCrc(const std::vector<int>& bits) {
+  TModelStream model;
+  for (int bit : bits) {
+    const int next = bit ^ ((model.Crc >> 14) & 1);
+    model.Crc = (model.Crc << 1) & 0x7FFF;
+    if (next) model.Crc ^= 0x4599;
+  }
+  return model;
+}
+int ModelStuffing(const std::vector<int>& bits) {
+  int stuffed = 0, run = 0, last = -1;
+  for (int bit : bits) {
+    run = bit == last ? run + 1 : 1;
+    last = bit;
+    if (run == 5) {
+      ++stuffed;
+      last = 1 - bit;
+      run = 1;
+    }
+  }
+  return stuffed;
+}
+
 // The frame as the standard draws it, one bit at a time.
 int ModelBits(const TCanMsgProg& msg) {
   std::vector<int> bits;
@@ -42,24 +69,8 @@ int ModelBits(const TCanMsgProg& msg) {
   put(static_cast<std::uint64_t>(msg.DLC), 4);
   if (!msg.RTR)
     for (int i = 0; i < std::min(msg.DLC, 8); ++i) put(msg.Data[static_cast<std::size_t>(i)], 8);
-  int crc = 0;
-  for (int bit : bits) {
-    const int next = bit ^ ((crc >> 14) & 1);
-    crc = (crc << 1) & 0x7FFF;
-    if (next) crc ^= 0x4599;
-  }
-  put(static_cast<std::uint64_t>(crc), 15);
-  int stuffed = 0, run = 0, last = -1;
-  for (int bit : bits) {
-    run = bit == last ? run + 1 : 1;
-    last = bit;
-    if (run == 5) {
-      ++stuffed;
-      last = 1 - bit;
-      run = 1;
-    }
-  }
-  return static_cast<int>(bits.size()) + stuffed + 13;
+  put(static_cast<std::uint64_t>(ModelCrc(bits).Crc), 15);
+  return static_cast<int>(bits.size()) + ModelStuffing(bits) + 13;
 }
 
 }  // namespace
@@ -86,22 +97,10 @@ TEST(FrameLength, CrcAndStuffingOfAStreamAgreeWithTheBitModelAtEveryLength) {
   std::uint8_t stream[16];
   for (int bits = 0; bits <= 128; ++bits) {
     for (auto& byte : stream) byte = static_cast<std::uint8_t>(random());
-    int crc = 0, stuffed = 0, run = 0, last = -1;
-    for (int i = 0; i < bits; ++i) {
-      const int bit = (stream[i / 8] >> (7 - i % 8)) & 1;
-      const int next = bit ^ ((crc >> 14) & 1);
-      crc = (crc << 1) & 0x7FFF;
-      if (next) crc ^= 0x4599;
-      run = bit == last ? run + 1 : 1;
-      last = bit;
-      if (run == 5) {
-        ++stuffed;
-        last = 1 - bit;
-        run = 1;
-      }
-    }
-    ASSERT_EQ(CanCrc15(stream, bits), crc) << bits;
-    ASSERT_EQ(CanStuffBits(stream, bits), stuffed) << bits;
+    std::vector<int> list;
+    for (int i = 0; i < bits; ++i) list.push_back((stream[i / 8] >> (7 - i % 8)) & 1);
+    ASSERT_EQ(CanCrc15(stream, bits), ModelCrc(list).Crc) << bits;
+    ASSERT_EQ(CanStuffBits(stream, bits), ModelStuffing(list)) << bits;
   }
 }
 
