@@ -103,6 +103,7 @@ void TfCANUSBMain::UpdateConnectionState(bool connected, const QString& deviceNa
 
   if (connected) {
     FSender.ResetFailures();
+    RestartStatistics();
     Timer1->start();
     Timer3->start();
     FStatusPanels[0]->setText(QStringLiteral("Version: ") + CanAdapter.GetDeviceVersionString());

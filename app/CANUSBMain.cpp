@@ -1,4 +1,5 @@
 #include "app/CANUSBMain.h"
+#include "stats/TrafficStatistics.h"
 #include "icons/AppIcons.h"
 
 #include <QAction>
@@ -64,11 +65,13 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   fCANUSBOptions = new TfCANUSBOptions(this);
   fCANUSBAbout = new TfCANUSBAbout(this);
   BuildCatalogWindow();
+  BuildStatistics();
 }
 
 TfCANUSBMain::~TfCANUSBMain() {
   qApp->removeEventFilter(this);
   if (!FClosed) FormClose();
+  if (FStatistics) FTraffic.RemoveObserver(FStatistics.get());
   // The pages show the traffic lists; they go before the lists do.
   delete PageControl1;
   PageControl1 = nullptr;
@@ -387,6 +390,7 @@ bool TfCANUSBMain::eventFilter(QObject* watched, QEvent* event) {
 void TfCANUSBMain::Timer1Timer() {
   FStatusPanels[4]->setText(QStringLiteral("Buff: %1").arg(FReceiveQueue->Count()));
   FTraffic.DrainTick(*FReceiveQueue);
+  ShowBusLoad();  // also while the bus is silent, when it falls
 }
 
 // --- dialogs -------------------------------------------------------------------------------

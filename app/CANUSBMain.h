@@ -57,6 +57,8 @@ class THwFilterPage;
 class TSendMessagePanel;
 class TPredefinedMessagePage;
 class TTriggerLogPage;
+class TTrafficStatistics;
+class TStatisticsPage;
 
 // Makes the HID backend of the window's device controller and of the HID driver (each gets
 // its own); tests put scripted devices behind it.
@@ -138,6 +140,8 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] TBMDThread& ReaderThread() { return threadRead; }
   [[nodiscard]] QLabel* StatusPanel(int index) const { return FStatusPanels[index]; }
   [[nodiscard]] QLabel* SendFailedPanel() const { return FSendFailedPanel; }
+  [[nodiscard]] QLabel* BusLoadPanel() const { return FBusLoadPanel; }
+  [[nodiscard]] const TTrafficStatistics& TrafficStatistics() const { return *FStatistics; }
   [[nodiscard]] const TCanMsgProg& EmptyMessage() const { return EmptyMsg; }
   [[nodiscard]] TTrafficViews& Traffic() { return FTraffic; }
   [[nodiscard]] THwFilterList& HardwareFilter() { return FHwFilter; }
@@ -174,6 +178,7 @@ class TfCANUSBMain : public QMainWindow {
   TSendMessagePanel* SendMessagePanel = nullptr;
   TPredefinedMessagePage* PredefinedMessagePage = nullptr;
   TTriggerLogPage* TriggerLogPage = nullptr;
+  TStatisticsPage* StatisticsPage = nullptr;
 
   QAction* actionProjectNew = nullptr;
   QAction* actionProjectOpen = nullptr;
@@ -227,6 +232,11 @@ class TfCANUSBMain : public QMainWindow {
   void SetAwaitingControls(bool awaiting);
   [[nodiscard]] bool IsDeviceListed(const QString& kind, const QString& serialNr);
   void BuildCatalogWindow();
+  // Bus statistics (CANUSBMainStatistics.cpp): the page, the bus-load panel, a fresh start
+  // at every connect and every cleared trace.
+  void BuildStatistics();
+  void RestartStatistics();
+  void ShowBusLoad();
   void BuildProjectFiles();
   void UpdateListFileActions();
   [[nodiscard]] bool ConfirmDiscardChanges();
@@ -281,4 +291,6 @@ class TfCANUSBMain : public QMainWindow {
   bool FClosed = false;
   QLabel* FStatusPanels[6] = {};
   QLabel* FSendFailedPanel = nullptr;
+  QLabel* FBusLoadPanel = nullptr;
+  std::unique_ptr<TTrafficStatistics> FStatistics;
 };

@@ -4,11 +4,17 @@
 #include <cmath>
 
 #include "lists/CanIdIndex.h"
+#include "model/CanText.h"
 #include "stats/FrameLength.h"
 
 namespace {
 std::int64_t Key(std::int64_t canId, bool extended) { return (canId & 0xFFFFFFFF) | (extended ? std::int64_t{1} << 40 : 0); }
 }  // namespace
+
+double BitRateInUse(std::int32_t canBitRate, std::uint8_t btr0, std::uint8_t btr1) {
+  if ((canBitRate & 0xFFFF) != 0) return 1000.0 * canBitRate;
+  return 1000.0 * BtrToBitRate(btr0, btr1);
+}
 
 double TIdStatistics::StdPeriodUs() const {
   return Periods() > 1 ? std::sqrt(PeriodM2 / static_cast<double>(Periods() - 1)) : 0.0;

@@ -11,6 +11,10 @@
 
 #include "model/CanMsgProg.h"
 
+// The bit rate in bit/s of the settings: kbit/s, or what the BTR0/BTR1 pair gives when the
+// kbit/s value says "custom" (its low 16 bits are 0).
+[[nodiscard]] double BitRateInUse(std::int32_t canBitRate, std::uint8_t btr0, std::uint8_t btr1);
+
 struct TIdStatistics {
   std::int64_t CanId = 0;
   bool Extended = false;

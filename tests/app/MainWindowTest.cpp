@@ -111,7 +111,7 @@ TEST_F(MainWindowFixture, StartsUnnamedWithItsLayoutAndEverythingIdle) {
 
   QStringList pages;
   for (int i = 0; i < w.Pages()->count(); ++i) pages << w.Pages()->tabText(i);
-  EXPECT_EQ(pages, (QStringList{"Monitor", "Trace", "Identifier Filter", "Hardware Filter", "Predefined Messages / Trigger", "Trigger Log"}));
+  EXPECT_EQ(pages, (QStringList{"Monitor", "Trace", "Identifier Filter", "Hardware Filter", "Predefined Messages / Trigger", "Trigger Log", "Statistics"}));
   EXPECT_EQ(w.Pages()->currentIndex(), 0);
   EXPECT_EQ(w.Pages()->widget(0), static_cast<QWidget*>(w.MonitorPage));
   EXPECT_EQ(w.Pages()->widget(1), static_cast<QWidget*>(w.TracePage));

@@ -1,0 +1,50 @@
+// The main window's bus statistics: the "Statistics" page fed at the drain, the bus load of
+// the last second in the status bar, and a fresh start at every connect and cleared trace.
+
+#include <QAction>
+#include <QLabel>
+#include <QStatusBar>
+#include <chrono>
+
+#include "app/CANUSBMain.h"
+#include "app/MainPages.h"
+#include "stats/StatisticsPage.h"
+#include "storage/MyRegValues.h"
+#include "views/TracePage.h"
+
+namespace {
+std::int64_t MonotonicUs() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+void TfCANUSBMain::BuildStatistics() {
+  FStatistics = std::make_unique<TTrafficStatistics>(500'000);
+  FStatistics->Clock = &MonotonicUs;
+  FTraffic.AddObserver(FStatistics.get());
+  StatisticsPage = new TStatisticsPage(*FStatistics);
+  PageControl1->SetPage(TMainPages::pgStatistics, StatisticsPage);
+  FStatistics->OnPublished = [this] {
+    StatisticsPage->Refresh();
+    ShowBusLoad();
+  };
+  FBusLoadPanel = new QLabel(statusBar());
+  FBusLoadPanel->setObjectName(QStringLiteral("BusLoadPanel"));
+  FBusLoadPanel->setFrameShape(QFrame::StyledPanel);
+  statusBar()->addPermanentWidget(FBusLoadPanel);
+  connect(TracePage->actonClearTraceList, &QAction::triggered, this, [this] { RestartStatistics(); });
+  RestartStatistics();
+}
+
+void TfCANUSBMain::RestartStatistics() {
+  FStatistics->Restart(BitRateInUse(FSettings->FCanBitRate, static_cast<std::uint8_t>(FSettings->FCanBitRateBTR0),
+                                    static_cast<std::uint8_t>(FSettings->FCanBitRateBTR1)));
+  StatisticsPage->Refresh();
+  ShowBusLoad();
+}
+
+void TfCANUSBMain::ShowBusLoad() {
+  const double load = FStatistics->Statistics().LastSecondLoad(FStatistics->NowUs(MonotonicUs()));
+  FBusLoadPanel->setText(BusLoadText(load));
+  FBusLoadPanel->setStyleSheet(BusLoadStyle(load));
+}

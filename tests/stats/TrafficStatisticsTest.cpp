@@ -1,0 +1,75 @@
+// The bus figures on the window's frame path: the adapters' wrapping stamps, sent frames, the
+// page's table under the model tester, and the bus-load panel's colours.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+
+#include "stats/StatisticsModel.h"
+#include "stats/StatisticsPage.h"
+#include "support/CoreApplication.h"
+
+namespace {
+TCanMsgProg Stamped(std::int64_t id, std::int32_t timeMs) {
+  TCanMsgProg msg;
+  msg.CanId = id;
+  msg.DLC = 8;
+  msg.Time = timeMs;
+  return msg;
+}
+}  // namespace
+
+TEST(TrafficStatistics, StampsThatWrapCountOnAndSentFramesTakeTheTimeBefore) {
+  TTrafficStatistics traffic(500'000);
+  traffic.FrameEntered(Stamped(0x100, 59'900), true);
+  traffic.FrameEntered(Stamped(0x100, 0), true);  // the serial adapters' counter turned at 60,000
+  traffic.FrameEntered(Stamped(0x200, 0), false);
+  const TIdStatistics& id = *traffic.Statistics().Find(0x100, false);
+  EXPECT_EQ(id.MinPeriodUs, 100'000);
+  EXPECT_EQ(traffic.Statistics().Find(0x200, false)->LastUs, 60'000'000);
+
+  TTrafficStatistics wide(500'000);
+  wide.FrameEntered(Stamped(0x100, 65'500), true);
+  wide.FrameEntered(Stamped(0x100, 36), true);  // a 16-bit counter
+  EXPECT_EQ(wide.Statistics().Find(0x100, false)->MinPeriodUs, 72'000);
+
+  int published = 0;
+  traffic.OnPublished = [&] { ++published; };
+  traffic.DrainEnded();
+  traffic.DrainEnded();
+  EXPECT_EQ(published, 1) << "only a drain that brought frames";
+  traffic.Restart(250'000);
+  EXPECT_EQ(traffic.Statistics().Frames(), 0u);
+  EXPECT_EQ(traffic.Statistics().BitRate(), 250'000);
+}
+
+TEST(StatisticsModel, RowsComeInAsIdentifiersAppearAndSortByNumber) {
+  EnsureCoreApplication();
+  TTrafficStatistics traffic(500'000);
+  TStatisticsModel model(traffic);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  for (int t = 0; t < 5; ++t) {
+    traffic.FrameEntered(Stamped(0x300, t * 100), true);
+    traffic.FrameEntered(Stamped(0x100, t * 100 + 5), true);
+  }
+  model.Refresh();
+  ASSERT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(model.index(0, TStatisticsModel::colId).data().toString(), QStringLiteral("300"));
+  EXPECT_EQ(model.index(0, TStatisticsModel::colRate).data().toString(), QStringLiteral("10.0"));
+  EXPECT_EQ(model.index(0, TStatisticsModel::colMean).data().toString(), QStringLiteral("100.0"));
+  EXPECT_LT(model.index(1, TStatisticsModel::colId).data(Qt::UserRole).toLongLong(),
+            model.index(0, TStatisticsModel::colId).data(Qt::UserRole).toLongLong());
+  EXPECT_EQ(model.index(0, TStatisticsModel::colShare).data().toString(), QStringLiteral("50.00"));
+  traffic.FrameEntered(Stamped(0x100, 2'000), true);  // 0x300 silent for 16 periods
+  model.Refresh();
+  EXPECT_EQ(model.index(0, TStatisticsModel::colState).data().toString(), QStringLiteral("gone"));
+  traffic.Restart(500'000);
+  model.Refresh();
+  EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(StatisticsPage, BusLoadPanelTextAndColours) {
+  EXPECT_EQ(BusLoadText(0.125), QStringLiteral("Load: 12.5 %"));
+  EXPECT_EQ(BusLoadStyle(0.70), QString());
+  EXPECT_TRUE(BusLoadStyle(0.71).contains(QStringLiteral("#C06000")));
+  EXPECT_TRUE(BusLoadStyle(0.91).contains(QStringLiteral("#C00000")));
+}
