@@ -1,5 +1,5 @@
 #pragma once
-// The six pages of the main window. Each starts as an empty sheet with a layout; the window
+// The seven pages of the main window. Each starts as an empty sheet with a layout; the window
 // replaces a sheet by the list page that belongs there, and the "Send Message" panel sits
 // under the monitor on the Monitor page.
 
@@ -11,7 +11,7 @@ class TMonitorPage;
 class TMainPages : public QTabWidget {
   Q_OBJECT
  public:
-  enum TPage { pgMonitor, pgTrace, pgIdFilter, pgHardwareFilter, pgPredefinedMessages, pgTriggerLog };
+  enum TPage { pgMonitor, pgTrace, pgIdFilter, pgHardwareFilter, pgPredefinedMessages, pgTriggerLog, pgSignals };
 
   explicit TMainPages(QWidget* parent = nullptr);
 

@@ -16,9 +16,13 @@ TTracePage::TTracePage(TTraceList& trace, QWidget* parent) : QWidget(parent), FT
   layout->setSpacing(0);
   layout->addWidget(CreateTitleBar(this, QStringLiteral("Trace")));
   BuildToolBar();
-  FList = CreateListView(this, QStringLiteral("vstDataTrace"), QStringLiteral("Trace"), trace.Model());
+  FSplitter = new QSplitter(Qt::Vertical, this);
+  FSplitter->setChildrenCollapsible(false);
+  FList = CreateListView(FSplitter, QStringLiteral("vstDataTrace"), QStringLiteral("Trace"), trace.Model());
   ApplyListLayout(*FList, TraceLayout());
-  layout->addWidget(FList, 1);
+  FSplitter->addWidget(FList);
+  FSplitter->setStretchFactor(0, 1);
+  layout->addWidget(FSplitter, 1);
   BuildSearchLine();
 
   trace.OnScrollToLast = [this] { FList->scrollToBottom(); };

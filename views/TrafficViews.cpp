@@ -1,5 +1,7 @@
 #include "views/TrafficViews.h"
 
+#include <algorithm>
+
 #include "app/ReceivePipeline.h"
 
 TTrafficViews::TTrafficViews(TTrafficSeams seams)
@@ -15,6 +17,7 @@ void TTrafficViews::EnterReceivedMessage(const TCanMsgProg& msg) {
   FIdFilter.EnsureCanIdInFilter(msg);
   FTrace.AddToTrace(msg, true);
   FMonitor.AddToMonitor(msg, true);
+  for (TTrafficObserver* observer : FObservers) observer->FrameEntered(msg, true);
   if (MatchTriggerMessages) MatchTriggerMessages(msg);
 }
 
@@ -22,15 +25,22 @@ void TTrafficViews::EnterSentMessage(const TCanMsgProg& msg) {
   FIdFilter.EnsureCanIdInFilter(msg);
   FMonitor.AddToMonitor(msg, false);
   FTrace.AddToTrace(msg, false);
+  for (TTrafficObserver* observer : FObservers) observer->FrameEntered(msg, false);
+}
+
+void TTrafficViews::RemoveObserver(TTrafficObserver* observer) {
+  FObservers.erase(std::remove(FObservers.begin(), FObservers.end(), observer), FObservers.end());
 }
 
 void TTrafficViews::BeginDrain() {
   FTrace.BeginUpdate();
   FMonitor.BeginUpdate();
   FIdFilter.BeginUpdate();
+  for (TTrafficObserver* observer : FObservers) observer->DrainBegun();
 }
 
 void TTrafficViews::EndDrain() {
+  for (TTrafficObserver* observer : FObservers) observer->DrainEnded();
   FIdFilter.EndUpdate();
   FMonitor.EndUpdate();
   FTrace.EndUpdate();

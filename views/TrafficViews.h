@@ -4,12 +4,14 @@
 // wires the seams below to its settings, its project and its adapter.
 
 #include <functional>
+#include <vector>
 
 #include "app/ReceiveQueue.h"
 #include "filters/IdFilterList.h"
 #include "views/CanIdDetails.h"
 #include "views/MonitorList.h"
 #include "views/TraceList.h"
+#include "views/TrafficObserver.h"
 
 struct TTrafficSeams {
   TShow8ByteMsg Show8ByteMsg;             // the setting, read at every paint
@@ -43,10 +45,16 @@ class TTrafficViews {
   // One drain tick without the status text: suspend, dispatch all, resume, refresh.
   std::size_t DrainTick(ReceiveQueue& queue);
 
+  // Observers see every entered frame after the lists, and the drains around them; an
+  // observer is not owned and removes itself before it goes.
+  void AddObserver(TTrafficObserver* observer) { FObservers.push_back(observer); }
+  void RemoveObserver(TTrafficObserver* observer);
+
  private:
   TTrafficSeams FSeams;
   TIdFilterList FIdFilter;
   TTraceList FTrace;
   TMonitorList FMonitor;
   TCanIdDetails FDetails;
+  std::vector<TTrafficObserver*> FObservers;
 };
