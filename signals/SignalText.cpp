@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <array>
+#include <algorithm>
 #include <charconv>
 
 #include "signals/SignalCodec.h"
@@ -22,8 +23,29 @@ QString RawHexText(const TSignalDef& signal, std::uint64_t raw) {
   return QStringLiteral("0x") + QString::number(raw & SignalMask(signal), 16).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
 
+namespace {
+
+// Digits after the point that a scale factor or offset is written with: "0.25" 2, "1e-05" 5.
+int DecimalsOf(double value) {
+  const std::string text = ShortestDouble(value);
+  const std::size_t exponent = text.find('e');
+  const std::string mantissa = text.substr(0, exponent);
+  const std::size_t point = mantissa.find('.');
+  int decimals = point == std::string::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
+  if (exponent != std::string::npos) decimals -= std::stoi(text.substr(exponent + 1));
+  return std::clamp(decimals, 0, 17);
+}
+
+}  // namespace
+
+QString DisplayNumber(const TSignalDef& signal, double value) {
+  const int decimals = signal.ValueType == TSignalValueType::Integer ? std::max(DecimalsOf(signal.Factor), DecimalsOf(signal.Offset)) : 0;
+  if (decimals == 0) return QString::fromStdString(ShortestDouble(value));
+  return QString::number(value, 'f', decimals);
+}
+
 QString ValueWithUnit(const TSignalDef& signal, double value) {
-  const QString number = QString::fromStdString(ShortestDouble(value));
+  const QString number = DisplayNumber(signal, value);
   return signal.Unit.empty() ? number : number + QLatin1Char(' ') + QString::fromStdString(signal.Unit);
 }
 

@@ -16,7 +16,11 @@
 [[nodiscard]] QString RawHexText(const TSignalDef& signal, std::uint64_t raw);
 // What a value cell shows: the value-table text when there is one, else the value and unit.
 [[nodiscard]] QString SignalValueText(const TSignalDef& signal, std::uint64_t raw, double value);
-// A physical value with the signal's unit: "12.5 °C".
+// A physical value as the window shows it: an integer signal's with as many decimals as its
+// factor and offset have (raw 14290 x 0.001 is "14.290", not "14.290000000000001"), others as
+// ShortestDouble. The command line keeps the exact text.
+[[nodiscard]] QString DisplayNumber(const TSignalDef& signal, double value);
+// The displayed value with the signal's unit: "12.5 °C".
 [[nodiscard]] QString ValueWithUnit(const TSignalDef& signal, double value);
 // The receivers as one text, comma-separated.
 [[nodiscard]] QString ReceiversText(const TSignalDef& signal);

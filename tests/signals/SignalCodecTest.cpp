@@ -154,13 +154,21 @@ TEST(SignalCodecTest, ValueTablesAndTexts) {
   DecodeFrame(db.Messages[0], Frame({0xFF, 100}), values);
   ASSERT_EQ(values.size(), 2u);
   EXPECT_EQ(SignalValueText(s, values[0].Raw, values[0].Value), QStringLiteral("Invalid"));
-  EXPECT_EQ(SignalValueText(t, values[1].Raw, values[1].Value), QStringLiteral("10 \u00B0C"));
+  EXPECT_EQ(SignalValueText(t, values[1].Raw, values[1].Value), QStringLiteral("10.0 \u00B0C"));
   EXPECT_EQ(RawHexText(s, values[0].Raw), QStringLiteral("0xFF"));
   EXPECT_EQ(RawDecimalText(s, values[0].Raw), "-1");
   EXPECT_EQ(ValueText(s, 2), nullptr);
   EXPECT_EQ(ShortestDouble(0.1 + 0.2), "0.30000000000000004");
   EXPECT_EQ(ShortestDouble(1e21), "1e+21");
   EXPECT_EQ(ShortestDouble(-0.0), "-0");
+  TSignalDef volts;
+  volts.Factor = 0.001;
+  EXPECT_EQ(DisplayNumber(volts, 14290 * 0.001), QStringLiteral("14.290"));
+  volts.Factor = 1e-5;
+  volts.Offset = -40;
+  EXPECT_EQ(DisplayNumber(volts, 3 * 1e-5 - 40), QStringLiteral("-39.99997"));
+  volts.ValueType = TSignalValueType::Float;
+  EXPECT_EQ(DisplayNumber(volts, 0.1f), QStringLiteral("0.10000000149011612"));
 }
 
 TEST(SignalCodecTest, EncodeIsTheInverseWithRangeChecks) {
