@@ -333,7 +333,10 @@ class TDbcParser {
     const std::string_view transmitter = FScan.Name("the transmitter");
     if (transmitter != kNoNode) message.Transmitters.emplace_back(transmitter);
     FCurrent = -1;
-    if (!SetIdentifier(message, rawId, at)) return;
+    if (!SetIdentifier(message, rawId, at)) {
+      FLeftOut.insert(rawId);
+      return;
+    }
     const auto [place, inserted] = FMessageIndex.emplace(rawId, FDb.Messages.size());
     if (!inserted) {
       Warn(at, "message " + message.Name + " left out: its identifier is already defined by " +
@@ -603,10 +606,11 @@ class TDbcParser {
     signal->MuxRanges.insert(signal->MuxRanges.end(), ranges.begin(), ranges.end());
   }
 
+  // Null for an unknown identifier (with a warning) and for one whose BO_ was left out.
   TMessageDef* FindMessage(std::uint64_t rawId, TPos at, std::size_t* index = nullptr) {
     const auto found = FMessageIndex.find(rawId);
     if (found == FMessageIndex.end()) {
-      Warn(at, "no message " + std::to_string(rawId) + " for this statement");
+      if (FLeftOut.count(rawId) == 0) Warn(at, "no message " + std::to_string(rawId) + " for this statement");
       return nullptr;
     }
     if (index) *index = found->second;
@@ -771,6 +775,7 @@ class TDbcParser {
   TDbcScanner FScan;
   TDbcDatabase FDb;
   std::unordered_map<std::uint64_t, std::size_t> FMessageIndex;            // BO_ identifier as written
+  std::unordered_set<std::uint64_t> FLeftOut;                              // BO_ left out, warned once
   std::vector<std::unordered_map<std::string, std::size_t>> FSignalIndex;  // per message
   std::vector<std::optional<std::string>> FFrameFormat;                    // per message, VFrameFormat
   std::unordered_map<std::string, TAttributeDef> FAttributes;

@@ -201,13 +201,17 @@ TEST(DbcReaderTest, EncodingsAndIdentifiers) {
 
   const TDbcDatabase ids = ParseDbc("BO_ 2047 Top: 8 X\nBO_ 2048 Above: 8 X\nBO_ 2684354559 Max: 8 X\n"
                                     "BO_ 3221225472 VECTOR__INDEPENDENT_SIG_MSG: 0 Vector__XXX\n"
-                                    " SG_ Loose : 0|8@1+ (1,0) [0|0] \"\" X\n",
+                                    " SG_ Loose : 0|8@1+ (1,0) [0|0] \"\" X\n"
+                                    "CM_ SG_ 3221225472 Loose \"belongs to no message\";\n"
+                                    "VAL_ 3221225472 Loose 0 \"Zero\" ;\n"
+                                    "CM_ BO_ 99 \"nobody\";\n",
                                     "ids.dbc");
   ASSERT_EQ(ids.Messages.size(), 3u);
   EXPECT_FALSE(ids.Messages[0].Extended);
   EXPECT_TRUE(ids.Messages[1].Extended);  // no 11-bit identifier is that large
   EXPECT_EQ(ids.Messages[2].Id, 0x1FFFFFFFu);
-  EXPECT_THAT(ids.Warnings, ElementsAre("ids.dbc:2:1: message Above: identifier 2048 is above 11 bits and taken as 29-bit"));
+  EXPECT_THAT(ids.Warnings, ElementsAre("ids.dbc:2:1: message Above: identifier 2048 is above 11 bits and taken as 29-bit",
+                                        "ids.dbc:8:5: no message 99 for this statement"));
 }
 
 TEST(DbcReaderTest, AHundredThousandSignalsInOneMessage) {
