@@ -257,6 +257,9 @@ TEST_F(ProjectWindow, ALoadedDatabaseDecodesOnTheSignalsPageTheTraceAndTheMonito
   // The monitor names the message where the description is the automatic one.
   const QAbstractItemModel& monitor = w.Traffic().Monitor().Model();
   EXPECT_EQ(Cell(monitor, 0, 8), QStringLiteral("Body"));
+  w.Traffic().IdFilter().ApplyEdit(QStringLiteral("123"), false, QStringLiteral("Driver door"));
+  EXPECT_EQ(Cell(monitor, 0, 8), QStringLiteral("Driver door")) << "a typed description stays";
+  w.Traffic().IdFilter().ApplyEdit(QStringLiteral("123"), false, QStringLiteral("CAN ID: 123"));
   w.actionUnloadDatabases->trigger();
   EXPECT_EQ(Cell(monitor, 0, 8), QStringLiteral("CAN ID: 123"));
   EXPECT_EQ(tree.rowCount(), 0);
