@@ -22,6 +22,12 @@ constexpr int kMaxSelectorDepth = 16;
 
 using TPos = TDbcPos;
 
+// An attribute's number as a whole number; none for what no integer holds (1e300).
+std::optional<std::int64_t> WholeNumber(double value) {
+  if (!(value > -9.2e18 && value < 9.2e18)) return std::nullopt;
+  return static_cast<std::int64_t>(value);
+}
+
 // One attribute value as BA_DEF_DEF_ and BA_ give it.
 struct TAttributeValue {
   bool IsText = false;
@@ -317,7 +323,7 @@ class TDbcParser {
     }
     const TAttributeValue value = AttributeValue();
     End();
-    if (message && name == "GenMsgCycleTime" && !value.IsText) message->CycleTime = static_cast<std::int64_t>(value.Number);
+    if (message && name == "GenMsgCycleTime" && !value.IsText) message->CycleTime = WholeNumber(value.Number);
     if (message && name == "VFrameFormat") FFrameFormat[messageIndex] = EnumText("VFrameFormat", value);
     if (signal && name == "GenSigStartValue" && !value.IsText) signal->StartValue = value.Number;
   }
@@ -326,9 +332,10 @@ class TDbcParser {
   std::string EnumText(const std::string& attribute, const TAttributeValue& value) const {
     if (value.IsText) return value.Text;
     const auto def = FAttributes.find(attribute);
-    if (def == FAttributes.end() || value.Number < 0) return {};
-    const auto index = static_cast<std::size_t>(value.Number);
-    return index < def->second.EnumValues.size() ? def->second.EnumValues[index] : std::string();
+    const std::optional<std::int64_t> index = WholeNumber(value.Number);
+    if (def == FAttributes.end() || !index || *index < 0) return {};
+    const auto at = static_cast<std::size_t>(*index);
+    return at < def->second.EnumValues.size() ? def->second.EnumValues[at] : std::string();
   }
 
   TValueTable ValuePairs() {
@@ -436,8 +443,7 @@ class TDbcParser {
 
   void ApplyDefaults(TMessageDef& message, std::optional<std::string>& frameFormat) {
     if (!message.CycleTime)
-      if (const auto cycle = DefaultOf("GenMsgCycleTime"); cycle && !cycle->IsText)
-        message.CycleTime = static_cast<std::int64_t>(cycle->Number);
+      if (const auto cycle = DefaultOf("GenMsgCycleTime"); cycle && !cycle->IsText) message.CycleTime = WholeNumber(cycle->Number);
     if (!frameFormat)
       if (const auto format = DefaultOf("VFrameFormat")) frameFormat = EnumText("VFrameFormat", *format);
     message.CanFd = frameFormat && frameFormat->find("FD") != std::string::npos;

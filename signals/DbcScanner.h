@@ -181,11 +181,17 @@ class TDbcScanner {
     FLineStart = FPos;
   }
   // Columns count characters: in UTF-8 the continuation bytes do not start one.
-  [[nodiscard]] TDbcPos Here() const {
-    int column = 1;
-    for (std::size_t i = FLineStart; i < FPos && i < FText.size(); ++i)
-      if (!FUtf8 || (static_cast<unsigned char>(FText[i]) & 0xC0) != 0x80) ++column;
-    return {FLine, column};
+  // Counted on from the last position asked for on the same line, so that a file of one long
+  // line costs no more than one of many.
+  [[nodiscard]] TDbcPos Here() {
+    if (FCountedLineStart != FLineStart || FCountedTo > FPos) {
+      FCountedLineStart = FLineStart;
+      FCountedTo = FLineStart;
+      FCountedColumn = 1;
+    }
+    for (; FCountedTo < FPos && FCountedTo < FText.size(); ++FCountedTo)
+      if (!FUtf8 || (static_cast<unsigned char>(FText[FCountedTo]) & 0xC0) != 0x80) ++FCountedColumn;
+    return {FLine, FCountedColumn};
   }
   void Advance(const char* end) {
     FPos = static_cast<std::size_t>(end - FText.data());
@@ -229,4 +235,7 @@ class TDbcScanner {
   int FLine = 1;
   int FTokenLine = 1;
   bool FUtf8 = false;
+  std::size_t FCountedLineStart = static_cast<std::size_t>(-1);
+  std::size_t FCountedTo = 0;
+  int FCountedColumn = 1;
 };

@@ -37,7 +37,7 @@ void TSignalTreeModel::FrameEntered(const TCanMsgProg& msg, bool /*received*/) {
   if (FDatabases.Empty()) return;
   const TMessageDef* def = FDatabases.Find(msg);
   if (!def) return;
-  Update(RowFor(*def, msg.CanId), msg);
+  Update(RowFor(*def), msg);
   if (!FInDrain) Publish();
 }
 
@@ -46,7 +46,7 @@ void TSignalTreeModel::DrainEnded() {
   Publish();
 }
 
-TSignalTreeModel::TMessageRow& TSignalTreeModel::RowFor(const TMessageDef& def, std::int64_t) {
+TSignalTreeModel::TMessageRow& TSignalTreeModel::RowFor(const TMessageDef& def) {
   if (const auto found = FIndex.find(&def); found != FIndex.end()) return *found->second;
   const auto place = std::upper_bound(FRows.begin(), FRows.end(), def,
                                       [](const TMessageDef& d, const auto& row) { return MessageLess(d, *row->Def); });
@@ -63,7 +63,7 @@ TSignalTreeModel::TMessageRow& TSignalTreeModel::RowFor(const TMessageDef& def, 
 }
 
 void TSignalTreeModel::Update(TMessageRow& row, const TCanMsgProg& msg) {
-  if (row.Count > 0 && msg.Time > row.LastTime) row.Cycle = msg.Time - row.LastTime;
+  if (row.Count > 0 && msg.Time > row.LastTime) row.Cycle = static_cast<std::int64_t>(msg.Time) - row.LastTime;
   ++row.Count;
   row.LastTime = msg.Time;
   DecodeFrame(*row.Def, msg, FValues);

@@ -53,13 +53,13 @@ class TSignalTreeModel : public QAbstractItemModel, public TTrafficObserver {
     const TMessageDef* Def = nullptr;
     std::uint32_t Count = 0;
     std::int32_t LastTime = 0;
-    std::optional<std::int32_t> Cycle;
+    std::optional<std::int64_t> Cycle;  // ms between the last two frames
     std::vector<TSignalState> Signals;  // per signal of the definition
     std::vector<std::uint32_t> Shown;   // the seen ones, in definition order: the child rows
     bool Dirty = false;
   };
 
-  TMessageRow& RowFor(const TMessageDef& def, std::int64_t canId);
+  TMessageRow& RowFor(const TMessageDef& def);
   void Update(TMessageRow& row, const TCanMsgProg& msg);
   void Publish();
   [[nodiscard]] int RowOf(const TMessageRow& row) const;

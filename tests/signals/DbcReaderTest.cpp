@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <chrono>
 #include <fstream>
 
 #include "signals/DbcReader.h"
@@ -237,6 +238,21 @@ TEST(DbcReaderTest, ReadsFilesAndKeepsWhatWasLoadedWhenOneIsRefused) {
   EXPECT_EQ(set.FileCount(), 1u);
   EXPECT_NE(set.Find(100, false), nullptr);
   EXPECT_EQ(set.Find(200, false), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A hostile file of one long line with many statements that each warn: read in linear time.
+TEST(DbcReaderTest, OneLongLineOfWarningsReadsQuickly) {
+  std::string text = "BO_ 1 M: 8 X";
+  for (int i = 0; i < 100000; ++i) text += " CM_ BO_ 7 \"\";";
+  const auto start = std::chrono::steady_clock::now();
+  const TDbcDatabase db = ParseDbc(text, "long.dbc");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  ASSERT_EQ(db.Warnings.size(), 100000u);
+  EXPECT_EQ(db.Warnings.back(), "long.dbc:1:" + std::to_string(12 + 99999 * 14 + 6) + ": no message 7 for this statement");
 }
 
 }  // namespace
