@@ -232,13 +232,15 @@ class TDbcParser {
     const TPos at = FScan.Position();
     TMessageDef* message = FindMessage(FScan.Unsigned("the message identifier"), at);
     FScan.Expect(':');
-    do {
-      const std::string_view node = FScan.Name("a transmitter");
-      if (message && node != kNoNode &&
-          std::find(message->Transmitters.begin(), message->Transmitters.end(), node) == message->Transmitters.end())
-        message->Transmitters.emplace_back(node);
-    } while (FScan.TryChar(','));
+    std::vector<std::string_view> nodes;
+    do nodes.push_back(FScan.Name("a transmitter"));
+    while (FScan.TryChar(','));
     End();
+    if (!message) return;
+    // Each node once, in the order named, after the BO_'s own.
+    std::unordered_set<std::string> named(message->Transmitters.begin(), message->Transmitters.end());
+    for (std::string_view node : nodes)
+      if (node != kNoNode && named.emplace(node).second) message->Transmitters.emplace_back(node);
   }
 
   void Comment() {
