@@ -256,3 +256,19 @@ TEST(DbcReaderTest, OneLongLineOfWarningsReadsQuickly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DbcReaderTest, AttributeNumbersNoIntegerHoldsAreNoCycleTimeOrEnumIndex) {
+  const TDbcDatabase db = ParseDbc("BO_ 1 M: 8 X\nBO_ 2 N: 8 X\n"
+                                   "BA_DEF_ BO_ \"VFrameFormat\" ENUM \"StandardCAN\",\"StandardCAN_FD\";\n"
+                                   "BA_ \"GenMsgCycleTime\" BO_ 1 1e300;\nBA_ \"VFrameFormat\" BO_ 1 -1e300;\n"
+                                   "BA_ \"GenMsgCycleTime\" BO_ 2 -20;\nBA_ \"VFrameFormat\" BO_ 2 1;\n",
+                                   "attr.dbc");
+  EXPECT_FALSE(db.Messages[0].CycleTime);
+  EXPECT_FALSE(db.Messages[0].CanFd);
+  EXPECT_EQ(db.Messages[1].CycleTime, -20);
+  EXPECT_TRUE(db.Messages[1].CanFd);
+}
+
+}  // namespace
