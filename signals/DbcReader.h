@@ -1,6 +1,6 @@
 #pragma once
 // Reading DBC text, the signal database format of the bus tools. Statements, in any order
-// (names are C identifiers, "..." strings, numbers decimal):
+// (names are C identifiers, "..." strings with \" for a quote, numbers decimal):
 //
 //   VERSION "text"
 //   NS_ : NAME ...                          names of the statements the file may use (until BS_/BU_/BO_)
