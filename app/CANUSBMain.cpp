@@ -29,6 +29,7 @@
 #include "storage/MyRegValues.h"
 #include "storage/ProjectDocument.h"
 #include "lists/ListView.h"
+#include "signals/SignalsController.h"
 #include "views/MonitorPage.h"
 #include "views/TracePage.h"
 
@@ -62,6 +63,8 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   qApp->installEventFilter(this);
 
   FormCreate();
+  BuildSignals();
+  LoadPresetDatabases();
   fCANUSBOptions = new TfCANUSBOptions(this);
   fCANUSBAbout = new TfCANUSBAbout(this);
   BuildCatalogWindow();
@@ -258,6 +261,15 @@ void TfCANUSBMain::FormCreate() {
   ShowWarningOnStart();
   // The catalog window has nothing to show without its catalog file.
   if (!QFileInfo::exists(DataFolderPath(DataFolder::Catalog))) TracePage->actionBMW->setVisible(false);
+}
+
+// scripts/run.sh starts the window with the demo bus's database this way; it is not a change
+// of the project.
+void TfCANUSBMain::LoadPresetDatabases() {
+  const QString preset = qEnvironmentVariable("FERROLUX_DBC");
+  if (preset.isEmpty()) return;
+  LoadDatabases(preset.split(QLatin1Char(':'), Qt::SkipEmptyParts));
+  FProject->SetChanged(false);
 }
 
 void TfCANUSBMain::ShowWarningOnStart() {

@@ -59,6 +59,9 @@ class TPredefinedMessagePage;
 class TTriggerLogPage;
 class TTrafficStatistics;
 class TStatisticsPage;
+class TSignalsController;
+class TSignalsPage;
+class TSignalDetailsPane;
 
 // Makes the HID backend of the window's device controller and of the HID driver (each gets
 // its own); tests put scripted devices behind it.
@@ -156,6 +159,13 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] TZelCanUsbHid& HidDriver() { return *CanUsbHid; }
   [[nodiscard]] TZelCanSocket& SocketDriver() { return CanSocket; }
 
+  // Signal databases (CANUSBMainSignals.cpp): loading adds to the loaded files; problems are
+  // shown, what was loaded stays. Paths in FERROLUX_DBC (separated by ':') load at start.
+  void actionLoadDatabaseExecute();
+  void actionUnloadDatabasesExecute();
+  void LoadDatabases(const QStringList& paths);
+  [[nodiscard]] TSignalsController& Signals() { return *FSignals; }
+
   // SocketCAN interfaces and candump logs (CANUSBMainSocketCan.cpp).
   void actionImportTraceLogExecute();
   // Enters a candump log into the trace; false with the reason shown when it stopped early.
@@ -179,6 +189,8 @@ class TfCANUSBMain : public QMainWindow {
   TPredefinedMessagePage* PredefinedMessagePage = nullptr;
   TTriggerLogPage* TriggerLogPage = nullptr;
   TStatisticsPage* StatisticsPage = nullptr;
+  TSignalsPage* SignalsPage = nullptr;
+  TSignalDetailsPane* TraceSignalsPane = nullptr;
 
   QAction* actionProjectNew = nullptr;
   QAction* actionProjectOpen = nullptr;
@@ -192,6 +204,10 @@ class TfCANUSBMain : public QMainWindow {
   QAction* actionGetCanStatus = nullptr;
   QAction* actionCalcuator = nullptr;
   QAction* actionAbout = nullptr;
+  QAction* actionLoadDatabase = nullptr;
+  QAction* actionUnloadDatabases = nullptr;
+  QMenu* RecentDatabasesMenu = nullptr;
+  QFileDialog* DatabaseDialog = nullptr;
   // Of the predefined-messages page's tool bar; enabled once that list is placed.
   QAction* actionOpenPredefinedMessages = nullptr;
   QAction* actionSavePredefinedMessages = nullptr;
@@ -237,6 +253,12 @@ class TfCANUSBMain : public QMainWindow {
   void BuildStatistics();
   void RestartStatistics();
   void ShowBusLoad();
+  void BuildSignals();
+  void BuildSignalPages();
+  void LoadPresetDatabases();
+  void FillRecentDatabases();
+  void ShowTraceRowSignals();
+  void OpenProjectDatabases(const QStringList& paths);
   void BuildProjectFiles();
   void UpdateListFileActions();
   [[nodiscard]] bool ConfirmDiscardChanges();
@@ -266,6 +288,8 @@ class TfCANUSBMain : public QMainWindow {
   std::unique_ptr<TProjectDocument> FProject;
   TCanMsgProg EmptyMsg;
   TTrafficViews FTraffic;
+  // Observes the traffic: goes before it.
+  std::unique_ptr<TSignalsController> FSignals;
   // The check limit is what the chosen driver can load: 0 until a connect picked one.
   THwFilterList FHwFilter{{}, [this] { return CanAdapter.GetFilterCount(); }};
   TTriggerLogList FTriggerLog;

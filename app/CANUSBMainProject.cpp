@@ -8,6 +8,7 @@
 #include <QToolBar>
 
 #include "app/CANUSBMain.h"
+#include "app/FileDialogs.h"
 #include "app/UserAction.h"
 #include "filters/HwFilterPage.h"
 #include "icons/AppIcons.h"
@@ -23,6 +24,13 @@ namespace {
 
 const QString kProjectFilter = QStringLiteral("Project File (*.fxproj)");
 
+QString ExecFileDialog(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
 QFileDialog* MakeFileDialog(QWidget* parent, const char* name, const QString& title, QFileDialog::AcceptMode mode) {
   auto* dialog = new QFileDialog(parent, title);
   dialog->setObjectName(QString::fromLatin1(name));
@@ -32,13 +40,6 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, const QString& ti
   dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   return dialog;
 }
-
-QString ExecFileDialog(QFileDialog& dialog) {
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().constFirst();
-}
-
-}  // namespace
 
 // The two lists that are also kept in files of their own.
 struct TfCANUSBMain::TListFileKind {

@@ -14,6 +14,7 @@ TMainPages::TMainPages(QWidget* parent) : QTabWidget(parent) {
   AddSheet(QStringLiteral("tsHardwareFilter"), QStringLiteral("Hardware Filter"));
   AddSheet(QStringLiteral("tsPredefinedMessages"), QStringLiteral("Predefined Messages / Trigger"));
   AddSheet(QStringLiteral("tsTriggerLog"), QStringLiteral("Trigger Log"));
+  AddSheet(QStringLiteral("tsSignals"), QStringLiteral("Signals"));
   AddSheet(QStringLiteral("tsStatistics"), QStringLiteral("Statistics"));
 
   FSendMessage = new QGroupBox(QStringLiteral("Send Message"), widget(pgMonitor));

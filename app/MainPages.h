@@ -11,7 +11,7 @@ class TMonitorPage;
 class TMainPages : public QTabWidget {
   Q_OBJECT
  public:
-  enum TPage { pgMonitor, pgTrace, pgIdFilter, pgHardwareFilter, pgPredefinedMessages, pgTriggerLog, pgStatistics };
+  enum TPage { pgMonitor, pgTrace, pgIdFilter, pgHardwareFilter, pgPredefinedMessages, pgTriggerLog, pgSignals, pgStatistics };
 
   explicit TMainPages(QWidget* parent = nullptr);
 

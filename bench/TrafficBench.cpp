@@ -8,41 +8,13 @@
 #include <unistd.h>
 
 #include "bench/ArmedTriggers.h"
+#include "bench/PipelineBench.h"
 #include "app/ReceivePipeline.h"
 #include "CanPackage/source/ZelCanDriver.h"
 #include "transmit/PredefinedMessageList.h"
 #include "views/TrafficViews.h"
 
 namespace {
-// A saturated bus: every read delivers a burst of frames cycling over `ids` identifiers,
-// until `total` frames were delivered; then the bus is idle.
-class BusDriver : public TZelCanDriver {
- public:
-  BusDriver(int ids, std::int64_t total) : FIds(ids), FTotal(total) {}
-  std::int32_t ReadData(PCanMsgProgs& msgs) override {
-    if (FSeq >= FTotal) return CanResult::NoMessage;
-    for (int i = 0; i < 16 && FSeq < FTotal; ++i) {
-      auto msg = std::make_unique<TCanMsgProg>();
-      msg->CanId = 0x100 + FSeq % FIds;
-      msg->DLC = 8;
-      msg->Data[0] = static_cast<std::uint8_t>(FSeq);
-      msg->Time = static_cast<std::int32_t>(FSeq / FIds % 60000);
-      ++FSeq;
-      msgs.push_back(std::move(msg));
-    }
-    return CanResult::FramesRead;
-  }
-
- private:
-  int FIds;
-  std::int64_t FTotal;
-  std::int64_t FSeq = 0;
-};
-
-TTrafficSeams QuietSeams() {
-  return TTrafficSeams{[] { return false; }, [] { return false; }, [] {}};
-}
-
 TCanMsgProg BenchFrame(std::int64_t i) {
   TCanMsgProg msg;
   msg.CanId = 0x100 + i % 100;
@@ -77,14 +49,6 @@ void ArmTriggers(TPredefinedMessageList& triggers, TTrafficViews& views) {
   views.MatchTriggerMessages = [&triggers](const TCanMsgProg& msg) { triggers.MatchTriggerMessages(msg); };
 }
 
-QApplication& BenchApp() {
-  static int argc = 1;
-  static char name[] = "ferrolux-bench";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
 }  // namespace
 
 static void BM_Pipeline(benchmark::State& state) {
@@ -92,21 +56,10 @@ static void BM_Pipeline(benchmark::State& state) {
   constexpr std::int64_t kFrames = 1'000'000;
   std::int64_t dispatched = 0;
   for (auto _ : state) {
-    BusDriver driver(ids, kFrames);
-    TZelCanAdapter facade;
-    facade.SetAdapter(&driver);
-    ReceiveQueue queue;
-    TBMDThread thread;
     TTrafficViews views(QuietSeams());
     TPredefinedMessageList triggers({});
     ArmTriggers(triggers, views);
-    AttachReceiveLoop(thread, facade, queue);
-    thread.Start();
-    std::int64_t drained = 0;
-    while (drained < kFrames) drained += static_cast<std::int64_t>(views.DrainTick(queue));
-    thread.Stop();
-    thread.WaitFor();
-    dispatched += drained;
+    dispatched += ReceiveSaturatedBus(views, ids, kFrames);
     benchmark::DoNotOptimize(views.Trace().RowCount());
   }
   state.SetItemsProcessed(dispatched);

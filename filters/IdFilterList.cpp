@@ -16,6 +16,14 @@ std::uint32_t QColorToWindowsColor(const QColor& color) {
          (static_cast<std::uint32_t>(color.blue()) << 16);
 }
 
+QString AutomaticDescription(bool extended, std::int64_t canId) {
+  return QStringLiteral("CAN ID: ") + CanIdToText(extended, canId);
+}
+
+bool HasAutomaticDescription(const TIdFilterData& row) {
+  return row.Description.ToString() == AutomaticDescription(row.Extended, row.CanId);
+}
+
 TIdFilterList::TIdFilterList(std::function<void()> projectChanged) : FProjectChanged(std::move(projectChanged)) {}
 
 void TIdFilterList::Changed() const {
@@ -44,7 +52,7 @@ void TIdFilterList::EnsureCanIdInFilter(const TCanMsgProg& msg) {
   record.CanId = msg.CanId;
   record.Extended = msg.Extended;
   record.AddToLog = true;
-  record.Description.Set(QStringLiteral("CAN ID: ") + CanIdToText(msg.Extended, msg.CanId));
+  record.Description.Set(AutomaticDescription(msg.Extended, msg.CanId));
   InsertInOrder(record, TRowState::CheckBox(true), FIndex, FilterLess, FilterKey);
   Changed();
 }

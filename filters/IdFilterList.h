@@ -29,6 +29,10 @@ static_assert(offsetof(TIdFilterData, AddToLog) == 9);
 static_assert(offsetof(TIdFilterData, Color) == 12);
 static_assert(offsetof(TIdFilterData, Description) == 16);
 
+// The description a row gets when the traffic adds it: "CAN ID: 0A5".
+[[nodiscard]] QString AutomaticDescription(bool extended, std::int64_t canId);
+[[nodiscard]] bool HasAutomaticDescription(const TIdFilterData& row);
+
 // Windows colour values (0x00BBGGRR) as the records store them.
 [[nodiscard]] QColor WindowsColorToQColor(std::uint32_t color);
 [[nodiscard]] std::uint32_t QColorToWindowsColor(const QColor& color);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QTimer>
+#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 
@@ -16,6 +17,8 @@
 #include "app/MainPages.h"
 #include "app/UserAction.h"
 #include "icons/AppIcons.h"
+#include "signals/SignalsController.h"
+#include "views/TracePage.h"
 #include "transmit/HotKey.h"
 
 namespace {
@@ -82,6 +85,17 @@ void SaveCatalogWindow(TfCANUSBMain& window, const QString& path) {
     return;
   }
   Say(QStringLiteral("skipped %1: the catalog window did not open").arg(path));
+}
+
+// The trace's signal pane shows the row selected; the first the demo database decodes.
+void SelectFirstDecodedTraceRow(TfCANUSBMain& window) {
+  QTreeView* trace = window.TracePage->vstDataTrace();
+  const TTraceList& rows = window.Traffic().Trace();
+  for (int row = 0; row < trace->model()->rowCount(); ++row)
+    if (!window.Signals().MessageName(rows.Row(rows.Model().StoreRow(row)).Msg).isEmpty()) {
+      trace->setCurrentIndex(trace->model()->index(row, 0));
+      return;
+    }
 }
 
 // A few rows of each kind, so the page and the trigger log show what they are for: an answer to
@@ -153,7 +167,9 @@ int main(int argc, char** argv) {
     QTimer::singleShot(7000, [&] {
       const QDir dir(outDir);
       SavePage(window, TMainPages::pgMonitor, dir.filePath(QStringLiteral("monitor.png")));
+      SelectFirstDecodedTraceRow(window);
       SavePage(window, TMainPages::pgTrace, dir.filePath(QStringLiteral("trace.png")));
+      SavePage(window, TMainPages::pgSignals, dir.filePath(QStringLiteral("signals.png")));
       SavePage(window, TMainPages::pgPredefinedMessages, dir.filePath(QStringLiteral("predefined-messages.png")));
       SavePage(window, TMainPages::pgTriggerLog, dir.filePath(QStringLiteral("trigger-log.png")));
       window.actionDisconnectExecute();  // the catalog decodes only once the capture has ended

@@ -8,24 +8,32 @@ static_assert(std::endian::native == std::endian::little, "semicolon text files 
 namespace {
 constexpr std::u16string_view kLineEnd = u"\r\n";
 
-bool NeedsQuotes(std::u16string_view text, char16_t separator) {
-  return std::any_of(text.begin(), text.end(),
-                     [separator](char16_t c) { return c == separator || c == u'"' || c == u'\r' || c == u'\n'; });
+template <typename Char>
+bool NeedsQuotes(std::basic_string_view<Char> text, Char separator) {
+  return std::any_of(text.begin(), text.end(), [separator](Char c) { return c == separator || c == '"' || c == '\r' || c == '\n'; });
 }
-}  // namespace
 
-void AppendDelimitedField(std::u16string_view text, char16_t separator, TOutputBuffer16& out) {
+template <typename Char>
+void AppendFieldOf(std::basic_string_view<Char> text, Char separator, TOutputBufferOf<Char>& out) {
   if (!NeedsQuotes(text, separator)) {
     out.Append(text);
     return;
   }
-  out.Put(u'"');
-  for (char16_t c : text) {
-    if (c == u'"') out.Put(u'"');
+  out.Put('"');
+  for (Char c : text) {
+    if (c == '"') out.Put('"');
     out.Put(c);
   }
-  out.Put(u'"');
+  out.Put('"');
 }
+}  // namespace
+
+void AppendDelimitedField(std::u16string_view text, char16_t separator, TOutputBuffer16& out) {
+  AppendFieldOf(text, separator, out);
+}
+
+// UTF-8 continuation and lead bytes are never ASCII, so the byte-wise test is exact.
+void AppendDelimitedField(std::string_view text, char separator, TOutputBuffer& out) { AppendFieldOf(text, separator, out); }
 
 void WriteDelimitedText(const TExportList& list, const std::vector<TExportColumn>& columns, char16_t separator,
                         TOutputBuffer16& out) {

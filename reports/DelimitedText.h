@@ -10,8 +10,9 @@
 #include "reports/ExportList.h"
 #include "reports/OutputBuffer.h"
 
-// One cell as a delimited field.
+// One cell as a delimited field, in UTF-16 or (with an ASCII separator) UTF-8.
 void AppendDelimitedField(std::u16string_view text, char16_t separator, TOutputBuffer16& out);
+void AppendDelimitedField(std::string_view text, char separator, TOutputBuffer& out);
 
 void WriteDelimitedText(const TExportList& list, const std::vector<TExportColumn>& columns, char16_t separator,
                         TOutputBuffer16& out);

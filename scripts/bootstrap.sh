@@ -13,6 +13,8 @@ packages=(
   librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db
   # project files: an independent XML reader checks the written declaration
   python3
+  # signals: an independent DBC decoder the signal tests compare against
+  python3-canmatrix
 )
 
 missing=()

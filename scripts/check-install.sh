@@ -29,7 +29,8 @@ check_tree() {
   for f in bin/ferrolux bin/ferrolux-cli bin/ferrolux-sim \
            share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
            share/icons/hicolor/scalable/apps/$app_id.svg \
-           share/man/man1/ferrolux.1.gz share/man/man1/ferrolux-cli.1.gz share/man/man1/ferrolux-sim.1.gz; do
+           share/man/man1/ferrolux.1.gz share/man/man1/ferrolux-cli.1.gz share/man/man1/ferrolux-sim.1.gz \
+           share/ferrolux/demo-bus.dbc; do
     [ -e "$prefix/$f" ] || fail "missing $f"
   done
   for size in 16 22 24 32 48 64 128 256; do
@@ -76,7 +77,8 @@ check_deb() {
   done
   dpkg-deb -c "$deb" > "$work/contents"
   for f in ./usr/bin/ferrolux ./usr/bin/ferrolux-cli ./usr/bin/ferrolux-sim ./usr/share/applications/$app_id.desktop \
-           ./usr/share/metainfo/$app_id.metainfo.xml ./usr/share/man/man1/ferrolux-cli.1.gz ./usr/share/doc/ferrolux/copyright; do
+           ./usr/share/metainfo/$app_id.metainfo.xml ./usr/share/man/man1/ferrolux-cli.1.gz ./usr/share/doc/ferrolux/copyright \
+           ./usr/share/ferrolux/demo-bus.dbc; do
     grep -q " $f\$" "$work/contents" || fail "package lacks $f"
   done
 }

@@ -19,6 +19,8 @@ if [ -z "$(build/tools/cli/ferrolux-cli list 2>/dev/null)" ]; then
   "$sim" &
   sim_pid=$!
   trap '[ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null || true' EXIT
+  # Its demo bus comes with a signal database: the Signals page decodes it at once.
+  export FERROLUX_DBC="$PWD/tools/sim/demo-bus.dbc"
 fi
 
 build/app/ferrolux

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures (docs/screenshots/) from the real program under Xvfb: starts the
-# virtual adapter, lets the window capture its demo bus, and saves the monitor, the trace, the
-# predefined messages and the catalog window (each as far as this build has it).
+# virtual adapter, lets the window capture its demo bus with its signal database loaded, and saves
+# the monitor, the trace, the signals, the predefined messages and the catalog window (each as far
+# as this build has it).
 #   scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +22,8 @@ cleanup() {
 }
 trap cleanup EXIT
 export HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/.config
+# The demo bus's signal database, as scripts/run.sh loads it.
+export FERROLUX_DBC=$PWD/tools/sim/demo-bus.dbc
 mkdir -p "$XDG_RUNTIME_DIR" "$home/Documents/Ferrolux" "$out"
 chmod 700 "$XDG_RUNTIME_DIR"
 cat > "$home/Documents/Ferrolux/BMW.ini" <<'INI'

@@ -15,5 +15,6 @@ void TProjectDocument::New() {
   if (OnChangeName) OnChangeName(kUnnamedProject);
   for (TProjectList* list : Lists())
     if (list) list->Clear();
+  if (OpenDatabases) OpenDatabases({});
   FChanged = false;
 }

@@ -3,6 +3,7 @@
 // covers. It owns none of them; a list that is not set is skipped.
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 
@@ -51,6 +52,10 @@ class TProjectDocument {
 
   TChangeNameEvent OnChangeName;
   TChangedEvent OnChanged;
+  // The signal databases the project keeps: the loaded files' paths for a save, and the paths
+  // an open read (absolute) or a new project's none, to load in place of the loaded ones.
+  std::function<QStringList()> DatabasePaths;
+  std::function<void(const QStringList& paths)> OpenDatabases;
 
   // The six list references in the order New empties them.
   [[nodiscard]] std::array<TProjectList*, 6> Lists() const {

@@ -4,6 +4,7 @@
 
 #include "storage/ProjectFiles.h"
 
+#include <QDir>
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,8 @@ const QString kSettings = QStringLiteral("Settings");
 const QString kBaudRate = QStringLiteral("BaudRate");
 const QString kBtr0 = QStringLiteral("BTR0");
 const QString kBtr1 = QStringLiteral("BTR1");
+const QString kDatabases = QStringLiteral("Databases");
+const QString kDatabase = QStringLiteral("Database");
 
 [[noreturn]] void Fail(const QString& text) { throw std::runtime_error(text.toStdString()); }
 
@@ -83,7 +86,7 @@ QString ProjectSideFile(const QString& projectFile, const QString& extension) {
   return ProjectSideFolder(projectFile) + QLatin1Char('/') + QFileInfo(projectFile).completeBaseName() + extension;
 }
 
-QByteArray ProjectXml(const TProjectBitRates& bitRates) {
+QByteArray ProjectXml(const TProjectBitRates& bitRates, const QStringList& databases) {
   QDomDocument doc;
   doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-16\"")));
   QDomElement root = doc.createElement(QStringLiteral("Project"));
@@ -94,6 +97,15 @@ QByteArray ProjectXml(const TProjectBitRates& bitRates) {
     QDomElement element = doc.createElement(name);
     element.appendChild(doc.createTextNode(QString::number(value)));
     settings.appendChild(element);
+  }
+  if (!databases.isEmpty()) {
+    QDomElement list = doc.createElement(kDatabases);
+    root.appendChild(list);
+    for (const QString& path : databases) {
+      QDomElement element = doc.createElement(kDatabase);
+      element.appendChild(doc.createTextNode(path));
+      list.appendChild(element);
+    }
   }
   QStringEncoder toUtf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
   return toUtf16.encode(doc.toString(2));
@@ -113,6 +125,25 @@ TProjectBitRates ParseProjectXml(const QByteArray& xml) {
   return bitRates;
 }
 
+QStringList ParseProjectDatabases(const QByteArray& xml) {
+  QDomDocument doc;
+  if (!doc.setContent(xml)) return {};
+  QStringList paths;
+  const QDomElement list = doc.documentElement().firstChildElement(kDatabases);
+  for (QDomElement e = list.firstChildElement(kDatabase); !e.isNull(); e = e.nextSiblingElement(kDatabase)) paths << e.text();
+  return paths;
+}
+
+QString ProjectRelativePath(const QString& projectFile, const QString& path) {
+  const QDir folder = QFileInfo(projectFile).absoluteDir();
+  const QString relative = folder.relativeFilePath(QFileInfo(path).absoluteFilePath());
+  return relative.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(relative) ? QFileInfo(path).absoluteFilePath() : relative;
+}
+
+QString ProjectAbsolutePath(const QString& projectFile, const QString& stored) {
+  return QDir::cleanPath(QFileInfo(projectFile).absoluteDir().absoluteFilePath(stored));
+}
+
 TRowListBase& ProjectListRows(TProjectList& list) {
   auto* rows = dynamic_cast<TRowListBase*>(&list);
   if (!rows) throw std::logic_error("a project list without rows");
@@ -124,8 +155,12 @@ void TProjectDocument::Save(const QString& FileName) {
   TProjectBitRates bitRates;
   if (Settings) bitRates = {Settings->FCanBitRate, Settings->FCanBitRateBTR0, Settings->FCanBitRateBTR1};
 
+  QStringList databases;
+  if (DatabasePaths)
+    for (const QString& path : DatabasePaths()) databases << ProjectRelativePath(FileName, path);
+
   TPendingFiles files;
-  files.Write(files.Begin(FileName), ProjectXml(bitRates));
+  files.Write(files.Begin(FileName), ProjectXml(bitRates, databases));
   const auto lists = Lists();
   for (std::size_t i = 0; i < lists.size(); ++i) {
     if (!lists[i]) continue;
@@ -143,7 +178,8 @@ bool TProjectDocument::Open(const QString& FileName) {
     ShowUserMessage(TUserMessageKind::Error, QStringLiteral("Error"), kProjectDataMissing);
     return false;
   }
-  const TProjectBitRates bitRates = ParseProjectXml(ReadWholeFile(FileName));
+  const QByteArray xml = ReadWholeFile(FileName);
+  const TProjectBitRates bitRates = ParseProjectXml(xml);
   const auto lists = Lists();
   std::vector<std::optional<TLoadedRows>> loaded(lists.size());
   for (std::size_t i = 0; i < lists.size(); ++i)
@@ -156,6 +192,11 @@ bool TProjectDocument::Open(const QString& FileName) {
   }
   for (std::size_t i = 0; i < lists.size(); ++i)
     if (loaded[i]) loaded[i]->ApplyTo(ProjectListRows(*lists[i]));
+  if (OpenDatabases) {
+    QStringList databases;
+    for (const QString& stored : ParseProjectDatabases(xml)) databases << ProjectAbsolutePath(FileName, stored);
+    OpenDatabases(databases);
+  }
   SetProjectName(FileName);
   if (OnChangeName) OnChangeName(FileName);
   return true;

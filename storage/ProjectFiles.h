@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 
@@ -30,11 +31,21 @@ struct TProjectBitRates {
   friend bool operator==(const TProjectBitRates&, const TProjectBitRates&) = default;
 };
 
-// The project XML, UTF-16 with a byte order mark and the declared encoding "UTF-16".
-[[nodiscard]] QByteArray ProjectXml(const TProjectBitRates& bitRates);
+// The project XML, UTF-16 with a byte order mark and the declared encoding "UTF-16". The signal
+// databases, when there are any, follow the settings as <Databases><Database>PATH</Database>...
+// (PATH as given: the caller makes it relative to the project folder); readers that do not know
+// the element pass over it.
+[[nodiscard]] QByteArray ProjectXml(const TProjectBitRates& bitRates, const QStringList& databases = {});
 // Reads the settings by element name; a malformed document, a missing element or a value that
 // is not a decimal integer throws std::runtime_error with the reason.
 [[nodiscard]] TProjectBitRates ParseProjectXml(const QByteArray& xml);
+// The database paths of a project XML as written; none when the element is absent.
+[[nodiscard]] QStringList ParseProjectDatabases(const QByteArray& xml);
+
+// A database path as the project keeps it: relative when the file lies in or below the project
+// file's folder, else absolute; and back.
+[[nodiscard]] QString ProjectRelativePath(const QString& projectFile, const QString& path);
+[[nodiscard]] QString ProjectAbsolutePath(const QString& projectFile, const QString& stored);
 
 // Every list a project holds is a row list as well; this is the side the list files see.
 [[nodiscard]] TRowListBase& ProjectListRows(TProjectList& list);

@@ -86,12 +86,17 @@ QString TMonitorList::CellText(std::size_t row, int column) const {
   switch (column) {
     case 6: return r.Period.ToString();
     case 7: return QString::number(r.Count);
-    case 8: {
-      const TIdFilterData* filter = FFilter.FindCanIdFilterDataNode(r.Msg.CanId);
-      return filter != nullptr ? filter->Description.ToString() : QStringLiteral("-");
-    }
+    case 8: return DescriptionText(r.Msg);
     default: return FrameCellText(r.Msg, column, ReadShow8ByteMsg(FShow8ByteMsg));
   }
+}
+
+QString TMonitorList::DescriptionText(const TCanMsgProg& msg) const {
+  const TIdFilterData* filter = FFilter.FindCanIdFilterDataNode(msg.CanId);
+  if (filter == nullptr) return QStringLiteral("-");
+  if (MessageName && HasAutomaticDescription(*filter))
+    if (QString name = MessageName(msg); !name.isEmpty()) return name;
+  return filter->Description.ToString();
 }
 
 QVariant TMonitorList::CellColor(std::size_t row, int /*column*/) const {

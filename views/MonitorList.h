@@ -32,6 +32,10 @@ class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
   void AddToMonitor(const TCanMsgProg& msg, bool received);
   [[nodiscard]] const TMonitorData* FindMonitorDataNode(std::int64_t canId) const;
 
+  // The name a signal database gives the frame's message, or empty; when set, it stands in the
+  // Description column in place of the automatic "CAN ID: ..." text (not of a typed one).
+  std::function<QString(const TCanMsgProg& msg)> MessageName;
+
   // actionMonitorColor.
   void SetColorFilter(bool on);
   [[nodiscard]] bool ColorFilter() const { return FColorFilter; }
@@ -56,6 +60,7 @@ class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
 
  private:
   void UpdateRow(std::size_t row, const TCanMsgProg& msg);
+  [[nodiscard]] QString DescriptionText(const TCanMsgProg& msg) const;
   void AddRow(const TCanMsgProg& msg, bool received);
   void Changed() const;
 

@@ -16,13 +16,17 @@ TTracePage::TTracePage(TTraceList& trace, QWidget* parent) : QWidget(parent), FT
   layout->setSpacing(0);
   layout->addWidget(CreateTitleBar(this, QStringLiteral("Trace")));
   BuildToolBar();
-  FList = CreateListView(this, QStringLiteral("vstDataTrace"), QStringLiteral("Trace"), trace.Model());
+  FSplitter = new QSplitter(Qt::Vertical, this);
+  FSplitter->setChildrenCollapsible(false);
+  FList = CreateListView(FSplitter, QStringLiteral("vstDataTrace"), QStringLiteral("Trace"), trace.Model());
   ApplyListLayout(*FList, TraceLayout());
   OfferToolBarAsContextMenu(FList, findChild<QToolBar*>(QStringLiteral("tbTrace")));
   SetPageShortcut(this, actionPrintTraceData, QKeySequence::Print);
   SetPageShortcut(this, actionExportTraceData, Qt::CTRL | Qt::Key_E);
   SetPageShortcut(this, actionImportTraceLog, QKeySequence::Open);
-  layout->addWidget(FList, 1);
+  FSplitter->addWidget(FList);
+  FSplitter->setStretchFactor(0, 1);
+  layout->addWidget(FSplitter, 1);
   BuildSearchLine();
 
   trace.OnScrollToLast = [this] { FList->scrollToBottom(); };

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QToolButton>
 #include <QTreeView>
 #include <QWidget>
@@ -22,6 +23,8 @@ class TTracePage : public QWidget {
   [[nodiscard]] QLabel* Panel18() const { return FCount; }
   [[nodiscard]] QLineEdit* edSearchTrace() const { return FSearch; }
   [[nodiscard]] QComboBox* cbSearchTraceColumn() const { return FSearchColumn; }
+  // The list and, below it, the panes others add (the decoded signals of the selected row).
+  [[nodiscard]] QSplitter* Splitter() const { return FSplitter; }
 
   QAction* actionTraceColor = nullptr;
   QAction* actonClearTraceList = nullptr;
@@ -38,6 +41,7 @@ class TTracePage : public QWidget {
   void edSearchTraceChange(const QString& text);
 
   TTraceList& FTrace;
+  QSplitter* FSplitter = nullptr;
   QTreeView* FList = nullptr;
   QLabel* FCount = nullptr;
   QLineEdit* FSearch = nullptr;

@@ -84,7 +84,7 @@ TEST_F(MainWindowFixture, StartsUnnamedWithItsLayoutAndEverythingIdle) {
   EXPECT_FALSE(w.Project().Changed());
   EXPECT_TRUE(QDir(DataFolderPath()).exists());
 
-  EXPECT_EQ(ActionTexts(w.menuBar()->actions()), (QStringList{"&File", "&Device", "&About"}));
+  EXPECT_EQ(ActionTexts(w.menuBar()->actions()), (QStringList{"&File", "&Device", "&Signals", "&About"}));
   const auto* file = w.menuBar()->actions()[0]->menu();
   EXPECT_EQ(ActionTexts(file->actions()),
             (QStringList{"Project new", "Project open", "Project save", "Project save as ...", "|", "Options", "|", "Exit"}));
@@ -92,6 +92,8 @@ TEST_F(MainWindowFixture, StartsUnnamedWithItsLayoutAndEverythingIdle) {
   const auto* licence = w.fCANUSBAbout->findChild<QLabel*>(QStringLiteral("labLicense"));
   ASSERT_NE(licence, nullptr);
   EXPECT_EQ(licence->text(), QStringLiteral("Released under the MIT licence."));
+  EXPECT_EQ(ActionTexts(w.menuBar()->actions()[2]->menu()->actions()),
+            (QStringList{"Load database\u2026", "Recent databases", "Unload databases"}));
   EXPECT_EQ(w.actionCloseProgramm->toolTip(), QStringLiteral("Exit Programm"));
   EXPECT_EQ(w.actionConnect->toolTip(), QStringLiteral("Open CAN Device"));
   EXPECT_EQ(w.actionDisconnect->toolTip(), QStringLiteral("Close CAN Device"));
@@ -105,13 +107,15 @@ TEST_F(MainWindowFixture, StartsUnnamedWithItsLayoutAndEverythingIdle) {
   ASSERT_NE(bar, nullptr);
   QStringList buttons;
   for (QAction* a : bar->actions()) buttons << (a->isSeparator() ? QStringLiteral("|") : bar->widgetForAction(a)->objectName());
-  EXPECT_EQ(buttons, (QStringList{"btnProjectNew", "btnProjectOpen", "btnProjectSave", "btnProjectSaveAs", "|", "btnOpenCANUSB",
+  EXPECT_EQ(buttons, (QStringList{"btnProjectNew", "btnProjectOpen", "btnProjectSave", "btnProjectSaveAs", "|", "btnLoadDatabase",
+                                  "btnUnloadDatabases", "|", "btnOpenCANUSB",
                                   "btnCloseCANUSB", "|", "btnOptions", "btnGetCanStatus", "|", "btnCalculator", "|", "btnProgrammClose"}));
   EXPECT_EQ(w.btnOpenCANUSB->menu(), w.ConnectPopupMenu);
 
   QStringList pages;
   for (int i = 0; i < w.Pages()->count(); ++i) pages << w.Pages()->tabText(i);
-  EXPECT_EQ(pages, (QStringList{"Monitor", "Trace", "Identifier Filter", "Hardware Filter", "Predefined Messages / Trigger", "Trigger Log", "Statistics"}));
+  EXPECT_EQ(pages, (QStringList{"Monitor", "Trace", "Identifier Filter", "Hardware Filter", "Predefined Messages / Trigger", "Trigger Log",
+                                "Signals", "Statistics"}));
   EXPECT_EQ(w.Pages()->currentIndex(), 0);
   EXPECT_EQ(w.Pages()->widget(0), static_cast<QWidget*>(w.MonitorPage));
   EXPECT_EQ(w.Pages()->widget(1), static_cast<QWidget*>(w.TracePage));

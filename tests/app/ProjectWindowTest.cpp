@@ -1,5 +1,9 @@
 // The window's project and list-file commands, driven through their real dialogs.
+#include <gmock/gmock.h>
+
 #include <QAction>
+#include <QDir>
+#include <QStatusBar>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -7,6 +11,10 @@
 
 #include "app/MainWindowFixture.h"
 #include "filters/HwFilterPage.h"
+#include "signals/SignalsController.h"
+#include "signals/SignalsPage.h"
+#include "storage/ProjectFiles.h"
+#include "views/TracePage.h"
 #include "platform/UserMessage.h"
 #include "storage/DataFolder.h"
 #include "storage/ProjectDocument.h"
@@ -165,4 +173,132 @@ TEST_F(ProjectWindow, PredefinedMessageFileCommandsSitOnTheirPageAndSaveNeedsRow
   w.PredefinedMessagePage->actionPredefinedMessageAdd->trigger();
   EXPECT_TRUE(w.actionSavePredefinedMessages->isEnabled());
   EXPECT_TRUE(w.PredefinedMessagePage->ToolBar()->actions().contains(w.actionOpenPredefinedMessages));
+}
+
+namespace {
+
+const char* const kBodyDbc =
+    "BO_ 291 Body: 2 X\n"
+    " SG_ Door : 0|8@1+ (1,0) [0|0] \"\" Dash\n"
+    " SG_ Lamp : 8|8@1- (2,0) [0|0] \"W\" Dash,Log\n"
+    "CM_ SG_ 291 Door \"Front left\";\n"
+    "VAL_ 291 Door 1 \"Open\" 0 \"Shut\" ;\n";
+
+TCanMsgProg BodyFrame(std::uint8_t door, std::uint8_t lamp, std::int32_t time) {
+  TCanMsgProg msg;
+  msg.CanId = 0x123;
+  msg.DLC = 2;
+  msg.Data[0] = door;
+  msg.Data[1] = lamp;
+  msg.Time = time;
+  return msg;
+}
+
+void Receive(TfCANUSBMain& w, std::initializer_list<TCanMsgProg> frames) {
+  w.Traffic().BeginDrain();
+  for (const TCanMsgProg& msg : frames) w.Traffic().DispatchReceivedMessage(msg);
+  w.Traffic().EndDrain();
+}
+
+QString Cell(const QAbstractItemModel& model, int row, int column, const QModelIndex& parent = {}) {
+  return model.index(row, column, parent).data().toString();
+}
+
+QString WriteFile(const QString& path, const char* text) {
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(text);
+  return path;
+}
+
+}  // namespace
+
+TEST_F(ProjectWindow, ALoadedDatabaseDecodesOnTheSignalsPageTheTraceAndTheMonitor) {
+  TfCANUSBMain& w = Open();
+  const QString dbc = WriteFile(Dir.filePath(QStringLiteral("body.dbc")), kBodyDbc);
+  Receive(w, {BodyFrame(0, 0, 5)});  // before any database: nothing decoded
+  const QAbstractItemModel& tree = *w.SignalsPage->vstSignals()->model();
+  EXPECT_EQ(tree.rowCount(), 0);
+  EXPECT_FALSE(w.actionUnloadDatabases->isEnabled());
+
+  TDialogSeen seen;
+  AnswerNextFileDialog(w, dbc, &seen);
+  w.actionLoadDatabase->trigger();
+  EXPECT_EQ(seen.Title, QStringLiteral("Load database"));
+  EXPECT_EQ(seen.Filters, QStringList{"Signal database (*.dbc)"});
+  EXPECT_TRUE(w.actionUnloadDatabases->isEnabled());
+  EXPECT_TRUE(w.Project().Changed());
+
+  Receive(w, {BodyFrame(1, 0xFE, 15), BodyFrame(0, 3, 25)});
+  ASSERT_EQ(tree.rowCount(), 1);
+  EXPECT_EQ(Cell(tree, 0, TSignalTreeModel::scName), QStringLiteral("Body"));
+  EXPECT_EQ(Cell(tree, 0, TSignalTreeModel::scId), QStringLiteral("123"));
+  EXPECT_EQ(Cell(tree, 0, TSignalTreeModel::scCount), QStringLiteral("2"));
+  EXPECT_EQ(Cell(tree, 0, TSignalTreeModel::scCycle), QStringLiteral("10"));
+  const QModelIndex body = tree.index(0, 0);
+  ASSERT_EQ(tree.rowCount(body), 2);
+  EXPECT_EQ(Cell(tree, 0, TSignalTreeModel::scValue, body), QStringLiteral("Shut"));
+  EXPECT_EQ(tree.index(0, TSignalTreeModel::scName, body).data(Qt::ToolTipRole).toString(), QStringLiteral("Front left"));
+  EXPECT_EQ(Cell(tree, 1, TSignalTreeModel::scValue, body), QStringLiteral("6 W"));
+  EXPECT_EQ(Cell(tree, 1, TSignalTreeModel::scRaw, body), QStringLiteral("0x03"));
+  EXPECT_EQ(Cell(tree, 1, TSignalTreeModel::scMinimum, body), QStringLiteral("-4 W"));
+  EXPECT_EQ(Cell(tree, 1, TSignalTreeModel::scMaximum, body), QStringLiteral("6 W"));
+  EXPECT_EQ(Cell(tree, 1, TSignalTreeModel::scReceivers, body), QStringLiteral("Dash, Log"));
+
+  // The trace's details pane follows the selected row.
+  QTreeView* trace = w.TracePage->vstDataTrace();
+  trace->setCurrentIndex(trace->model()->index(1, 0));
+  const QAbstractItemModel& details = *w.TraceSignalsPane->vstTraceSignals()->model();
+  ASSERT_EQ(details.rowCount(), 2);
+  EXPECT_EQ(Cell(details, 0, 1), QStringLiteral("Open"));
+  EXPECT_EQ(Cell(details, 1, 1), QStringLiteral("-4 W"));
+  EXPECT_EQ(Cell(details, 1, 2), QStringLiteral("0xFE"));
+
+  // The monitor names the message where the description is the automatic one.
+  const QAbstractItemModel& monitor = w.Traffic().Monitor().Model();
+  EXPECT_EQ(Cell(monitor, 0, 8), QStringLiteral("Body"));
+  w.Traffic().IdFilter().ApplyEdit(QStringLiteral("123"), false, QStringLiteral("Driver door"));
+  EXPECT_EQ(Cell(monitor, 0, 8), QStringLiteral("Driver door")) << "a typed description stays";
+  w.Traffic().IdFilter().ApplyEdit(QStringLiteral("123"), false, QStringLiteral("CAN ID: 123"));
+  w.actionUnloadDatabases->trigger();
+  EXPECT_EQ(Cell(monitor, 0, 8), QStringLiteral("CAN ID: 123"));
+  EXPECT_EQ(tree.rowCount(), 0);
+  EXPECT_EQ(details.rowCount(), 0);
+  EXPECT_FALSE(w.actionUnloadDatabases->isEnabled());
+
+  // A refused file is said with its position; what was loaded stays.
+  w.LoadDatabases({dbc});
+  const QString broken = WriteFile(Dir.filePath(QStringLiteral("broken.dbc")), "BO_ 5 X 8 Y\n");
+  AnswerNextFileDialog(w, broken);
+  w.actionLoadDatabase->trigger();
+  EXPECT_EQ(Messages, QStringList{"Load database: " + broken + ":1:9: expected ':'"});
+  EXPECT_EQ(w.Signals().Paths(), QStringList{dbc});
+  EXPECT_EQ(w.Signals().RecentFiles().value(0), dbc);
+}
+
+TEST_F(ProjectWindow, TheProjectKeepsItsDatabasesAndOpensWithoutAMissingOne) {
+  TfCANUSBMain& w = Open();
+  const QString folder = DataFolderPath(DataFolder::Projects);
+  QDir().mkpath(folder + QStringLiteral("/dbc"));
+  const QString inside = WriteFile(folder + QStringLiteral("/dbc/body.dbc"), kBodyDbc);
+  const QString outside = WriteFile(Dir.filePath(QStringLiteral("other.dbc")), "BO_ 1 Other: 1 X\n");
+  w.LoadDatabases({inside, outside});
+  const QString path = folder + QStringLiteral("/signals.fxproj");
+  QFile::remove(path);
+  AnswerNextFileDialog(w, path);
+  w.actionProjectSaveAs->trigger();
+  QFile xml(path);
+  ASSERT_TRUE(xml.open(QIODevice::ReadOnly));
+  EXPECT_EQ(ParseProjectDatabases(xml.readAll()), (QStringList{"dbc/body.dbc", outside}));
+
+  w.actionProjectNew->trigger();
+  EXPECT_TRUE(w.Signals().Paths().isEmpty());
+  QFile::remove(outside);
+  AnswerNextFileDialog(w, path);
+  w.actionProjectOpen->trigger();
+  EXPECT_EQ(w.Project().ProjectName(), path);
+  EXPECT_EQ(w.Signals().Paths(), QStringList{inside});
+  EXPECT_THAT(w.statusBar()->currentMessage().toStdString(),
+              ::testing::HasSubstr("Signal database not loaded: " + outside.toStdString() + ": cannot open"));
+  EXPECT_TRUE(Messages.isEmpty());
 }

@@ -235,3 +235,21 @@ TEST_F(ProjectFixture, AFailedSaveKeepsTheOldFilesAndTheName) {
   EXPECT_EQ(FileBytes(ProjectPath()), oldXml);
   for (int i = 0; i < kSideFiles.size(); ++i) EXPECT_EQ(FileBytes(side + QLatin1Char('/') + kSideFiles[i]), old[static_cast<std::size_t>(i)]) << i;
 }
+
+// The databases are an addition: absent when there are none, so older projects keep their
+// bytes; passed over by the settings reader when present.
+TEST(ProjectXmlDatabases, AnOptionalElementAfterTheSettings) {
+  const TProjectBitRates bitRates{250, 0x03, 0x1C};
+  EXPECT_EQ(ProjectXml(bitRates, {}), ProjectXml(bitRates));
+  const QByteArray xml = ProjectXml(bitRates, {QStringLiteral("dbc/body.dbc"), QStringLiteral("/bus/\u00E9 chassis.dbc")});
+  EXPECT_TRUE(QString::fromUtf16(reinterpret_cast<const char16_t*>(xml.constData() + 2), (xml.size() - 2) / 2)
+                  .contains(QStringLiteral("<Databases>")));
+  EXPECT_EQ(ParseProjectXml(xml), bitRates);
+  EXPECT_EQ(ParseProjectDatabases(xml), (QStringList{"dbc/body.dbc", "/bus/\u00E9 chassis.dbc"}));
+  EXPECT_TRUE(ParseProjectDatabases(ProjectXml(bitRates)).isEmpty());
+
+  EXPECT_EQ(ProjectRelativePath("/p/bench.fxproj", "/p/dbc/body.dbc"), QStringLiteral("dbc/body.dbc"));
+  EXPECT_EQ(ProjectRelativePath("/p/bench.fxproj", "/q/body.dbc"), QStringLiteral("/q/body.dbc"));
+  EXPECT_EQ(ProjectAbsolutePath("/p/bench.fxproj", "dbc/body.dbc"), QStringLiteral("/p/dbc/body.dbc"));
+  EXPECT_EQ(ProjectAbsolutePath("/p/bench.fxproj", "/q/body.dbc"), QStringLiteral("/q/body.dbc"));
+}

@@ -271,3 +271,57 @@ TEST_F(CliListFileTest, ListFilesThatCannotBeReadOrConvertedAreRejected) {
   }
   for (const char* out : {"s.csv", "e.csv", "w.csv", "m.log", "l.tr1", "t.mo1"}) EXPECT_FALSE(Exists(Path(out))) << out;
 }
+
+namespace {
+
+// Speed scaled by a tenth, a value table with a quote, a unit with the separator in it (cp1252
+// "°"), a 29-bit message, and a second file that tries to redefine 0x0A5.
+const std::string kEngineDbc =
+    "BO_ 165 Engine: 8 X\n"
+    " SG_ Speed : 0|16@1+ (0.1,0) [0|0] \"rpm\" X\n"
+    " SG_ Temp : 16|8@1- (1,0) [0|0] \"\xB0" "C;air\" X\n"
+    " SG_ State : 63|8@0+ (1,0) [0|0] \"\" X\n"
+    "BO_ 2566844926 Gateway: 8 X\n"
+    " SG_ Load : 0|8@1+ (0.5,0) [0|0] \"%\" X\n"
+    "VAL_ 165 State 5 \"Run \\\"fast\\\"\" ;\n";
+const std::string kLaterDbc = "BO_ 165 Other: 8 X\n SG_ Whole : 0|64@1+ (1,0) [0|0] \"\" X\nBO_ 768 Third: 1 X\n SG_ B : 0|8@1- (1,0) [0|0] \"\" X\n";
+
+TEST_F(CliFileTest, SignalsPrintsEveryPresentSignalInTraceOrder) {
+  const std::string log = Write("bus.log",
+                                "(1700000000.000000) can0 0A5#0102F60000000005\n"
+                                "(1700000000.012500) can0 7FF#00\n"
+                                "(1700000000.020000) can0 18FEF1FE#C8\n"
+                                "(1700000000.030000) can0 300#FF\n"
+                                "(1700000000.040000) can0 0A5#0102\n");
+  const TCliRun run = Run({"signals", log, "--dbc", Write("engine.dbc", kEngineDbc), "--dbc", Write("later.dbc", kLaterDbc)});
+  EXPECT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_EQ(run.Out,
+            "Time;ID;Message;Signal;Value;Unit;Raw;Text\r\n"
+            "0;0A5;Engine;Speed;51.300000000000004;rpm;513;\r\n"
+            "0;0A5;Engine;Temp;-10;\"\xC2\xB0" "C;air\";-10;\r\n"
+            "0;0A5;Engine;State;5;;5;\"Run \"\"fast\"\"\"\r\n"
+            "20;18FEF1FE;Gateway;Load;100;%;200;\r\n"
+            "30;300;Third;B;-1;;-1;\r\n"
+            "40;0A5;Engine;Speed;51.300000000000004;rpm;513;\r\n");
+  // The second file's 0x0A5 loses to the first, with a warning.
+  EXPECT_THAT(run.Err, HasSubstr("warning: " + Path("later.dbc") + ":1:1: message Other left out"));
+
+  // The same frames from a trace list file.
+  ASSERT_EQ(Run({"convert", log, Path("bus.tr1")}).ExitStatus, 0);
+  EXPECT_EQ(Run({"signals", Path("bus.tr1"), "--dbc", Path("engine.dbc"), "--dbc", Path("later.dbc")}).Out, run.Out);
+}
+
+TEST_F(CliFileTest, SignalsRefusesAnUnreadableDatabaseWithItsPosition) {
+  const std::string log = Write("bus.log", "(1700000000.000000) can0 0A5#01\n");
+  const TCliRun broken = Run({"signals", log, "--dbc", Write("broken.dbc", "BO_ 165 Engine: 8 X\n SG_ S : 0|8@1+ (1 0) [0|0] \"\" X\n")});
+  EXPECT_EQ(broken.ExitStatus, 2);
+  EXPECT_EQ(broken.Out, "");
+  EXPECT_EQ(broken.Err, "ferrolux-cli: " + Path("broken.dbc") + ":2:20: expected ','\n");
+  const TCliRun missing = Run({"signals", log, "--dbc", Path("none.dbc")});
+  EXPECT_EQ(missing.ExitStatus, 2);
+  EXPECT_EQ(missing.Err, "ferrolux-cli: " + Path("none.dbc") + ": cannot open: No such file or directory\n");
+  EXPECT_EQ(Run({"signals", log}).ExitStatus, 2);
+  EXPECT_EQ(Run({"signals", Write("bus.mo1", ""), "--dbc", Path("broken.dbc")}).ExitStatus, 2);
+}
+
+}  // namespace

@@ -193,6 +193,21 @@ TEST_F(CliVendorTest, MissingLibraryIsOneMessageLineAndStatusTwo) {
   EXPECT_EQ(opened.ExitStatus, 2);
   EXPECT_EQ(Lines(opened.Err), (std::vector<std::string>{"ferrolux-cli: cannot open adapter LAW00001"}));
 }
+TEST_F(CliTest, DumpWithADatabasePrintsTheSignalsOfEachFrame) {
+  TPtyAdapter adapter;
+  adapter.SetResponder([](const std::string& command) {
+    if (command == "O") return std::string("\rt12321122" "04D2\rt7FF0\rt1232FF01" "04D3\r");
+    return StandardReply(command);
+  });
+  const std::string dbc = runtime.Path() + "/bus.dbc";
+  std::ofstream(dbc) << "BO_ 291 Body: 2 X\n SG_ Door : 0|8@1+ (1,0) [0|0] \"\" X\n SG_ Lamp : 8|8@1- (2,0) [0|0] \"W\" X\n";
+  const TCliRun run = Run({"dump", adapter.Serial(), "--dbc", dbc, "--count", "3"});
+  EXPECT_EQ(run.ExitStatus, 0) << run.Err;
+  EXPECT_EQ(run.Out,
+            "Time;ID;Message;Signal;Value;Unit;Raw;Text\r\n"
+            "1234;123;Body;Door;17;;17;\r\n1234;123;Body;Lamp;68;W;34;\r\n"
+            "1235;123;Body;Door;255;;255;\r\n1235;123;Body;Lamp;2;W;1;\r\n");
+}
 
 // The cli against the real virtual adapter replaying a log.
 TEST_F(CliTest, ListDumpAndSendWithTheSimulator) {

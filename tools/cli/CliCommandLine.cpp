@@ -75,7 +75,10 @@ TCliRequest ParseCommand(const TCliProgramSpec& program, const TCliCommandSpec& 
   for (const QString& argument : positional) request.Args.Arguments.push_back(argument.toStdString());
   for (const TCliOptionSpec& option : command.Options) {
     const QString name = QString::fromLatin1(option.Name);
-    if (parser.isSet(name)) request.Args.Values[option.Name] = option.ValueName ? parser.value(name).toStdString() : std::string();
+    if (!parser.isSet(name)) continue;
+    request.Args.Values[option.Name] = option.ValueName ? parser.value(name).toStdString() : std::string();
+    if (option.ValueName)
+      for (const QString& value : parser.values(name)) request.Args.Repeated[option.Name].push_back(value.toStdString());
   }
   return request;
 }

@@ -29,13 +29,19 @@ struct TCliArgumentSpec {
 };
 
 // What one command was given: its positional arguments in order and the options that were set
-// (a switch maps to an empty value).
+// (a switch maps to an empty value; an option given several times to its last value, and to all
+// of them in order in Repeated).
 struct TCliArgs {
   std::vector<std::string> Arguments;
   std::map<std::string, std::string> Values;
+  std::map<std::string, std::vector<std::string>> Repeated;
 
   [[nodiscard]] bool Has(const char* option) const { return Values.count(option) != 0; }
   [[nodiscard]] const std::string& Value(const char* option) const { return Values.at(option); }
+  [[nodiscard]] std::vector<std::string> AllValues(const char* option) const {
+    const auto found = Repeated.find(option);
+    return found == Repeated.end() ? std::vector<std::string>() : found->second;
+  }
 };
 
 struct TCliCommandSpec {

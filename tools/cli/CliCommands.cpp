@@ -1,6 +1,7 @@
 // The commands of ferrolux-cli: one table entry and one handler each.
 #include "tools/cli/CliCommands.h"
 
+#include <QFile>
 #include <QString>
 #include <chrono>
 #include <csignal>
@@ -18,6 +19,7 @@
 #include "app/ReceivePipeline.h"
 #include "platform/CanInterfaces.h"
 #include "platform/TickCount.h"
+#include "signals/SignalCsv.h"
 #include "storage/TreeFile.h"
 #include "tools/cli/CliFileCommands.h"
 #include "tools/cli/CliOptions.h"
@@ -142,20 +144,33 @@ void StopOnInterrupt() {
   std::signal(SIGTERM, RequestStop);
 }
 
+// With --dbc, the decoded signals of each frame as `signals` prints them, instead of the frame.
 int RunDump(const TCliArgs& args) {
   const TCliOptions options = ReadAdapterOptions(args);
+  TSignalDatabases databases;
+  LoadSignalDatabases(args, databases);
+  QFile out;
+  if (!out.open(stdout, QIODevice::WriteOnly)) throw TCliFailure{"cannot write to standard output"};
+  TSignalCsvWriter signalLines(databases, out);
+  const bool decode = !databases.Empty();
   StopOnInterrupt();
   TOpenAdapter adapter(options);
+  if (decode) signalLines.WriteCaptions();
   std::uint64_t printed = 0;
   const auto limitReached = [&] { return options.Count != 0 && printed >= options.Count; };
   TReceiveHandlers handlers;
   handlers.Frame = [&](const TCanMsgProg& msg) {
     if (limitReached()) return;
-    PrintReceivedFrame(msg, options.Serial);
+    if (decode)
+      signalLines.WriteFrame(msg);
+    else
+      PrintReceivedFrame(msg, options.Serial);
     ++printed;
   };
   handlers.Done = limitReached;
+  handlers.Idle = [&] { signalLines.Flush(); };
   ReceiveUntilStopped(adapter, options, handlers);
+  signalLines.Flush();
   return kExitOk;
 }
 
@@ -242,8 +257,8 @@ const TCliProgramSpec& CliProgram() {
       "Exit status: 0 done, 1 frame not acknowledged, 2 bad arguments or adapter not opened.",
       {
           {"list", "List the adapters: kind, serial number, description.", {}, {}, RunList},
-          {"dump", "Print received frames as candump log lines.",
-           {kSerial}, {BitRate, Btr, Code, Mask, Count, Timeout}, RunDump},
+          {"dump", "Print received frames as candump log lines, or with --dbc the signals they carry.",
+           {kSerial}, {BitRate, Btr, Code, Mask, Count, Timeout, Dbc}, RunDump},
           {"send", "Send one frame.",
            {kSerial, {"ID#DATA", "The frame as candump writes it: 123#1122, 18DAF110#01, 123#R or 123#R4."}},
            {BitRate, Btr}, RunSend},
@@ -259,6 +274,8 @@ const TCliProgramSpec& CliProgram() {
           {"decode", "Print the diagnostic messages of a trace as semicolon-separated text.",
            {{"IN", "A trace: candump log (.log) or trace list file (.tr1)."}},
            {{"catalog", "FILE", "Control-unit catalog (.ini) naming the identifiers."}}, RunDecode},
+          {"signals", "Print the signals a DBC decodes from a trace as semicolon-separated text.",
+           {{"IN", "A trace: candump log (.log) or trace list file (.tr1)."}}, {Dbc}, RunSignals},
       }};
   return kProgram;
 }

@@ -1,15 +1,18 @@
 #include "tools/cli/CliFileCommands.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 #include <optional>
 
 #include "catalog/DiagnosticDecoder.h"
 #include "catalog/FormatDataExport.h"
+#include "signals/SignalCsv.h"
 #include "storage/MyRegValues.h"
 #include "storage/ProjectCaption.h"
 #include "storage/TreeFile.h"
 #include "tools/cli/CliCommands.h"
+#include "tools/cli/CliOptions.h"
 #include "transmit/TriggerLogExport.h"
 #include "transmit/TriggerLogList.h"
 #include "views/TraceCandumpLog.h"
@@ -179,5 +182,23 @@ int RunDecode(const TCliArgs& args) {
   const QByteArray text = FormatDataCsvUtf8(rows);
   std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
   std::fflush(stdout);
+  return kExitOk;
+}
+
+int RunSignals(const TCliArgs& args) {
+  const QString in = QString::fromStdString(args.Arguments.at(0));
+  if (RequireInputKind(in) != TListKind::Trace) throw TUsageError("only a trace holds the frames to decode");
+  if (!args.Has(CliOption::Dbc.Name)) throw TUsageError("missing --dbc FILE");
+  TSignalDatabases databases;
+  LoadSignalDatabases(args, databases);
+  TFileLists lists(StoredShow8ByteMsg());
+  lists.Read(TListKind::Trace, in);
+  QFile out;
+  if (!out.open(stdout, QIODevice::WriteOnly)) throw TCliFailure{"cannot write to standard output"};
+  TSignalCsvWriter writer(databases, out);
+  writer.WriteCaptions();
+  const TTraceList& trace = lists.Trace();
+  for (std::size_t row = 0; row < trace.RowCount(); ++row) writer.WriteFrame(trace.Row(row).Msg);
+  writer.Flush();
   return kExitOk;
 }

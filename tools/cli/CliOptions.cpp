@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "tools/cli/CliCommands.h"
+
 namespace {
 
 bool IsHex(std::string_view text) {
@@ -122,4 +124,13 @@ TCliOptions ReadAdapterOptions(const TCliArgs& args) {
   if (args.Has("timeout")) options.TimeoutSeconds = SecondsValue(args.Value("timeout"), "--timeout");
   if (args.Has("duration")) options.TimeoutSeconds = SecondsValue(args.Value("duration"), "--duration");
   return options;
+}
+
+void LoadSignalDatabases(const TCliArgs& args, TSignalDatabases& databases) {
+  std::vector<std::string> warnings;
+  for (const std::string& path : args.AllValues(CliOption::Dbc.Name)) {
+    const std::string refused = databases.Load(path, warnings);
+    if (!refused.empty()) throw TCliFailure{refused};
+  }
+  for (const std::string& warning : warnings) std::fprintf(stderr, "ferrolux-cli: warning: %s\n", warning.c_str());
 }

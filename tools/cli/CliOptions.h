@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/CanMsgProg.h"
+#include "signals/SignalDatabases.h"
 #include "tools/cli/CliCommandLine.h"
 
 // The options that open an adapter and limit a capture, as one command was given them.
@@ -30,7 +31,12 @@ inline constexpr TCliOptionSpec Mask{"mask", "HEX8", "Acceptance mask loaded int
 inline constexpr TCliOptionSpec Count{"count", "N", "Stop after N frames."};
 inline constexpr TCliOptionSpec Timeout{"timeout", "SECONDS", "Stop after this many seconds."};
 inline constexpr TCliOptionSpec Duration{"duration", "SECONDS", "Run this many seconds, then close the adapter."};
+inline constexpr TCliOptionSpec Dbc{"dbc", "FILE", "A signal database (.dbc); may be given several times, the first definition of an identifier wins."};
 }  // namespace CliOption
+
+// The databases the --dbc options name, their warnings printed on stderr. An unreadable one
+// ends the command with its "FILE:LINE:COLUMN: expected ..." message (TCliFailure).
+void LoadSignalDatabases(const TCliArgs& args, TSignalDatabases& databases);
 
 // The serial number is the command's first argument. Throws TUsageError.
 [[nodiscard]] TCliOptions ReadAdapterOptions(const TCliArgs& args);

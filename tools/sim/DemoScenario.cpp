@@ -48,7 +48,8 @@ TCanMsgProg Engine(std::uint32_t count, std::int64_t timeUs) {
 TCanMsgProg Climate(std::uint32_t count, std::int64_t timeUs) {
   const auto coolant = static_cast<unsigned>(std::min<std::int64_t>(20 + timeUs / 10'000'000, 90));  // 1 °C per 10 s
   const auto outside = static_cast<unsigned>(12 + (timeUs / 60'000'000) % 3);
-  return Frame(0x1D0, {Low(coolant + 48), Low(outside + 48), Low(count), 0xC0});
+  const auto fanMode = static_cast<unsigned>((timeUs / 5'000'000) % 4);  // off, low, high, auto
+  return Frame(0x1D0, {Low(coolant + 48), Low(outside + 48), Low(count), Low(fanMode << 6)});
 }
 
 TCanMsgProg Power(std::uint32_t count, std::int64_t) {

@@ -3,11 +3,14 @@
 // tester that questions two of them every few seconds.
 //
 //   0x0A5   10 ms  engine: speed, throttle, rolling counter (low nibble of byte 6), checksum
-//   0x1D0  100 ms  climate: coolant temperature rising slowly to 90 °C, outside temperature
+//   0x1D0  100 ms  climate: coolant temperature rising slowly to 90 °C, outside temperature,
+//                  sequence, fan mode (top two bits of byte 3) stepping every 5 s
 //   0x3B4    1 s   power: battery voltage in mV, seconds running
 //   18FEF100 100 ms gateway (extended): counter and checksum
 //   0x6F1  tester: requests with the target address in data byte 0, flow control 0x30
 //   0x600 + target  answers: single frame, or first frame 0x10 and consecutive frames 0x21...
+//
+// demo-bus.dbc beside this file describes these signals; it is installed with the program.
 //
 // Every kDiagnosticPeriodUs the tester sends "tester present" to 0x40 (a single-frame answer)
 // and then asks 0x12 for its identification (a segmented answer).
