@@ -10,6 +10,7 @@
 
 #include "storage/MyRegValues.h"
 #include "storage/ProjectCaption.h"
+#include "stats/FrameLength.h"
 #include "storage/TreeFile.h"
 #include "support/TestData.h"
 #include "tools/CliProcess.h"
@@ -325,3 +326,36 @@ TEST_F(CliFileTest, SignalsRefusesAnUnreadableDatabaseWithItsPosition) {
 }
 
 }  // namespace
+
+// Bits on the wire of 123#00 (DLC 1) and 7E8#R (remote), counted as the frame-length code
+// counts them; the command prints them per identifier and loads over the capture's span.
+TEST_F(CliFileTest, StatsPrintsEachIdentifiersFiguresAndTheTotalAtTheStoredOrGivenBitRate) {
+  const std::string log = Write("bus.log",
+                                "(1700000000.000000) can0 123#00\n"
+                                "(1700000000.100000) can0 7E8#R\n"
+                                "(1700000000.200000) can0 123#00\n"
+                                "(1700000001.000000) can0 123#00\n");
+  TCanMsgProg data, remote;
+  data.CanId = 0x123;
+  data.DLC = 1;
+  remote.CanId = 0x7E8;
+  remote.RTR = true;
+  const int dataBits = FrameBitsOnWire(data), remoteBits = FrameBitsOnWire(remote);
+  const TCliRun given = Run({"stats", log, "--bitrate", "125"});
+  ASSERT_EQ(given.ExitStatus, 0) << given.Err;
+  const auto load = [](double bits, double rate) { return QByteArray::number(bits / rate * 100, 'f', 3).toStdString(); };
+  EXPECT_EQ(given.Out, "ID;Count;Bits;Frames/s;Mean period ms;Min period ms;Max period ms;Std period ms;Load %\r\n"
+                       "123;3;" + std::to_string(3 * dataBits) + ";3.000;500.000;200.000;800.000;424.264;" + load(3 * dataBits, 125'000) +
+                           "\r\n"
+                           "7E8;1;" + std::to_string(remoteBits) + ";1.000;;;;;" + load(remoteBits, 125'000) +
+                           "\r\n"
+                           "Total;4;" + std::to_string(3 * dataBits + remoteBits) + ";4.000;;;;;" +
+                           load(3 * dataBits + remoteBits, 125'000) + "\r\n");
+  // Without --bitrate the stored setting counts: 500 kbit/s on a fresh store.
+  const TCliRun stored = Run({"stats", log});
+  ASSERT_EQ(stored.ExitStatus, 0) << stored.Err;
+  EXPECT_THAT(stored.Out, HasSubstr("Total;4;" + std::to_string(3 * dataBits + remoteBits) + ";4.000;;;;;" +
+                                    load(3 * dataBits + remoteBits, 500'000) + "\r\n"));
+  EXPECT_EQ(Run({"stats", log, "--bitrate", "0"}).ExitStatus, 2);
+  EXPECT_EQ(Run({"stats", Path("missing.log")}).ExitStatus, 2);
+}

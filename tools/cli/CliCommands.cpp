@@ -276,6 +276,9 @@ const TCliProgramSpec& CliProgram() {
            {{"catalog", "FILE", "Control-unit catalog (.ini) naming the identifiers."}}, RunDecode},
           {"signals", "Print the signals a DBC decodes from a trace as semicolon-separated text.",
            {{"IN", "A trace: candump log (.log) or trace list file (.tr1)."}}, {Dbc}, RunSignals},
+          {"stats", "Print the bus load and each identifier's count, bits on the wire and period as semicolon-separated text.",
+           {{"IN", "A trace: candump log (.log) or trace list file (.tr1)."}},
+           {{"bitrate", "KBITS", "Bit rate in kbit/s for the load; the stored setting by default."}}, RunStats},
       }};
   return kProgram;
 }

@@ -10,6 +10,7 @@
 #include "signals/SignalCsv.h"
 #include "storage/MyRegValues.h"
 #include "storage/ProjectCaption.h"
+#include "stats/StatisticsReport.h"
 #include "storage/TreeFile.h"
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliOptions.h"
@@ -64,13 +65,18 @@ void RequireOutputFor(TListKind kind, const QString& out) {
   throw TUsageError("cannot write '" + out.toStdString() + "': use .log, .tr1, .csv, .html or .rtf");
 }
 
-// The user's stored display setting, read without writing the store back.
-bool StoredShow8ByteMsg() {
+// The user's stored settings, read without writing the store back.
+template <typename Read>
+auto StoredSetting(Read read) {
   TZelCanRegIni regIni;
   ConfigureFerroluxRegIni(regIni);
   regIni.SaveOnExit = false;
   const TMyRegValues settings(regIni);
-  return settings.FShow8ByteMsg;
+  return read(settings);
+}
+
+bool StoredShow8ByteMsg() {
+  return StoredSetting([](const TMyRegValues& settings) { return settings.FShow8ByteMsg; });
 }
 
 // The lists a file can hold, as the window has them, with no adapter behind them.
@@ -200,5 +206,28 @@ int RunSignals(const TCliArgs& args) {
   const TTraceList& trace = lists.Trace();
   for (std::size_t row = 0; row < trace.RowCount(); ++row) writer.WriteFrame(trace.Row(row).Msg);
   writer.Flush();
+  return kExitOk;
+}
+
+// Bus figures of a capture, on the trace rows' time stamps, at the given or the stored bit rate.
+int RunStats(const TCliArgs& args) {
+  const QString in = QString::fromStdString(args.Arguments.at(0));
+  if (RequireInputKind(in) != TListKind::Trace) throw TUsageError("only a trace holds the frames to count");
+  double bitRate = ReadBitRateOption(args);
+  if (bitRate == 0) {
+    bitRate = StoredSetting([](const TMyRegValues& settings) {
+      return BitRateInUse(settings.FCanBitRate, static_cast<std::uint8_t>(settings.FCanBitRateBTR0),
+                          static_cast<std::uint8_t>(settings.FCanBitRateBTR1));
+    });
+  }
+  TFileLists lists(false);
+  lists.Read(TListKind::Trace, in);
+  TBusStatistics statistics(bitRate);
+  const TTraceList& trace = lists.Trace();
+  for (std::size_t row = 0; row < trace.RowCount(); ++row)
+    statistics.Add(trace.Row(row).Msg, std::int64_t{1000} * trace.Row(row).Msg.Time);
+  const QByteArray text = StatisticsCsvUtf8(statistics);
+  std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+  std::fflush(stdout);
   return kExitOk;
 }

@@ -7,3 +7,4 @@
 int RunConvert(const TCliArgs& args);
 int RunDecode(const TCliArgs& args);
 int RunSignals(const TCliArgs& args);
+int RunStats(const TCliArgs& args);

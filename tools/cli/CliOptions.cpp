@@ -134,3 +134,8 @@ void LoadSignalDatabases(const TCliArgs& args, TSignalDatabases& databases) {
   }
   for (const std::string& warning : warnings) std::fprintf(stderr, "ferrolux-cli: warning: %s\n", warning.c_str());
 }
+
+double ReadBitRateOption(const TCliArgs& args) {
+  if (!args.Has("bitrate")) return 0;
+  return 1000.0 * static_cast<double>(DecimalValue(args.Value("bitrate"), 1, 65535, "--bitrate"));
+}

@@ -38,6 +38,9 @@ inline constexpr TCliOptionSpec Dbc{"dbc", "FILE", "A signal database (.dbc); ma
 // ends the command with its "FILE:LINE:COLUMN: expected ..." message (TCliFailure).
 void LoadSignalDatabases(const TCliArgs& args, TSignalDatabases& databases);
 
+// The bit rate --bitrate gives, in bit/s; 0 without the option. Throws TUsageError.
+[[nodiscard]] double ReadBitRateOption(const TCliArgs& args);
+
 // The serial number is the command's first argument. Throws TUsageError.
 [[nodiscard]] TCliOptions ReadAdapterOptions(const TCliArgs& args);
 [[nodiscard]] TCanMsgProg ParseFrameText(const std::string& text);
