@@ -12,6 +12,7 @@
 #include "app/FileDialogs.h"
 #include "app/MainPages.h"
 #include "app/UserAction.h"
+#include "stats/TrafficStatistics.h"
 #include "icons/AppIcons.h"
 #include "lists/ListView.h"
 #include "platform/UserMessage.h"
@@ -36,7 +37,10 @@ QString WarningsText(const QStringList& warnings) {
 
 void TfCANUSBMain::BuildSignals() {
   FSignals = std::make_unique<TSignalsController>(FTraffic);
-  FSignals->OnDatabasesChanged = [this] { actionUnloadDatabases->setEnabled(!FSignals->Databases().Empty()); };
+  FSignals->OnDatabasesChanged = [this] {
+    actionUnloadDatabases->setEnabled(!FSignals->Databases().Empty());
+    if (FStatistics) FStatistics->RefreshExpectedCycles();
+  };
 
   actionLoadDatabase = MakeAction("actionLoadDatabase", QStringLiteral("Load database\u2026"), QStringLiteral("Load a signal database (DBC)"),
                                   &TfCANUSBMain::actionLoadDatabaseExecute);

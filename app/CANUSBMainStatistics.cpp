@@ -8,6 +8,7 @@
 
 #include "app/CANUSBMain.h"
 #include "app/MainPages.h"
+#include "signals/SignalsController.h"
 #include "stats/StatisticsPage.h"
 #include "storage/MyRegValues.h"
 #include "views/TracePage.h"
@@ -21,6 +22,11 @@ std::int64_t MonotonicUs() {
 void TfCANUSBMain::BuildStatistics() {
   FStatistics = std::make_unique<TTrafficStatistics>(500'000);
   FStatistics->Clock = &MonotonicUs;
+  // A loaded signal database's cycle time is what a message is late against.
+  FStatistics->ExpectedCycleUs = [this](std::int64_t canId, bool extended) -> std::int64_t {
+    const TMessageDef* message = FSignals->Databases().Find(canId, extended);
+    return message && message->CycleTime ? *message->CycleTime * 1000 : 0;
+  };
   FTraffic.AddObserver(FStatistics.get());
   StatisticsPage = new TStatisticsPage(*FStatistics);
   PageControl1->SetPage(TMainPages::pgStatistics, StatisticsPage);

@@ -20,6 +20,17 @@ std::int64_t TTrafficStatistics::Unwrapped(std::int32_t stampMs) {
 void TTrafficStatistics::FrameEntered(const TCanMsgProg& msg, bool received) {
   if (received) FLastUs = Unwrapped(msg.Time);
   FStatistics.Add(msg, FLastUs);
+  if (ExpectedCycleUs && FStatistics.Find(msg.CanId, msg.Extended)->Count == 1)
+    FStatistics.SetExpectedCycle(msg.CanId, msg.Extended, ExpectedCycleUs(msg.CanId, msg.Extended));
+  FChanged = true;
+}
+
+void TTrafficStatistics::RefreshExpectedCycles() {
+  if (!ExpectedCycleUs) return;
+  for (std::size_t i = 0; i < FStatistics.Identifiers().size(); ++i) {
+    const TIdStatistics& id = FStatistics.Identifiers()[i];
+    FStatistics.SetExpectedCycle(id.CanId, id.Extended, ExpectedCycleUs(id.CanId, id.Extended));
+  }
   FChanged = true;
 }
 

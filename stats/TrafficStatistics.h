@@ -29,6 +29,11 @@ class TTrafficStatistics : public TTrafficObserver {
 
   // After each drain that brought frames; the page and the status bar show them then.
   std::function<void()> OnPublished;
+  // The cycle a signal database gives an identifier, in microseconds (0 for none); asked when
+  // the identifier first comes and by RefreshExpectedCycles.
+  std::function<std::int64_t(std::int64_t canId, bool extended)> ExpectedCycleUs;
+  // After the databases changed.
+  void RefreshExpectedCycles();
 
  private:
   [[nodiscard]] std::int64_t Unwrapped(std::int32_t stampMs);

@@ -15,6 +15,7 @@
 #include "MainWindowFixture.h"
 #include "app/CANUSBAbout.h"
 #include "app/CANUSBWarning.h"
+#include "stats/StatisticsPage.h"
 #include "app/MainPages.h"
 #include "app/UserAction.h"
 #include "filters/IdFilterPage.h"
@@ -411,4 +412,26 @@ TEST_F(MainWindowFixture, HintsFollowTheSetting) {
   EXPECT_EQ(QToolTip::text(), QStringLiteral("Options"));
   w.ApplyShowHints(false);
   EXPECT_FALSE(askForHint());
+}
+
+// The statistics follow the drain; a cleared trace starts them again.
+TEST_F(MainWindowFixture, StatisticsPageAndBusLoadPanelFollowTheDrain) {
+  TfCANUSBMain& w = Open();
+  TCanMsgProg msg;
+  msg.DLC = 8;
+  w.Traffic().BeginDrain();
+  for (int i = 0; i < 200; ++i) {
+    msg.CanId = 0x100 + i % 4;
+    msg.Time = i * 5;  // 200 frames within the second
+    w.Traffic().DispatchReceivedMessage(msg);
+  }
+  w.Traffic().EndDrain();
+  EXPECT_EQ(w.StatisticsPage->Model().rowCount(), 4);
+  EXPECT_EQ(w.TrafficStatistics().Statistics().Frames(), 200u);
+  EXPECT_EQ(w.StatisticsPage->List()->model()->index(0, 0).data().toString(), QStringLiteral("100")) << "sorted by identifier";
+  EXPECT_TRUE(w.BusLoadPanel()->text().startsWith(QStringLiteral("Load: "))) << w.BusLoadPanel()->text().toStdString();
+  EXPECT_NE(w.BusLoadPanel()->text(), QStringLiteral("Load: 0.0 %"));
+  EXPECT_TRUE(w.StatisticsPage->BusFigures()->text().contains(QStringLiteral("Bit rate 500.0 kbit/s")));
+  w.TracePage->actonClearTraceList->trigger();
+  EXPECT_EQ(w.StatisticsPage->Model().rowCount(), 0);
 }

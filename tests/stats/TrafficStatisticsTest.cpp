@@ -73,3 +73,20 @@ TEST(StatisticsPage, BusLoadPanelTextAndColours) {
   EXPECT_TRUE(BusLoadStyle(0.71).contains(QStringLiteral("#C06000")));
   EXPECT_TRUE(BusLoadStyle(0.91).contains(QStringLiteral("#C00000")));
 }
+
+// A database's cycle time is asked when an identifier first comes and again when the
+// databases change; lateness is then measured against it.
+TEST(TrafficStatistics, ExpectedCyclesComeFromTheDatabaseLookup) {
+  TTrafficStatistics traffic(500'000);
+  std::int64_t cycle = 10'000;
+  traffic.ExpectedCycleUs = [&](std::int64_t canId, bool) { return canId == 0x100 ? cycle : 0; };
+  traffic.FrameEntered(Stamped(0x100, 0), true);
+  traffic.FrameEntered(Stamped(0x200, 0), true);
+  EXPECT_EQ(traffic.Statistics().Find(0x100, false)->ExpectedCycleUs, 10'000);
+  EXPECT_EQ(traffic.Statistics().Find(0x200, false)->ExpectedCycleUs, 0);
+  traffic.FrameEntered(Stamped(0x200, 40), true);
+  EXPECT_EQ(traffic.Statistics().Arrival(*traffic.Statistics().Find(0x100, false), 40'000), TArrival::Late);
+  cycle = 100'000;
+  traffic.RefreshExpectedCycles();
+  EXPECT_EQ(traffic.Statistics().Arrival(*traffic.Statistics().Find(0x100, false), 40'000), TArrival::OnTime);
+}
