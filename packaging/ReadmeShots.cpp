@@ -172,6 +172,7 @@ int main(int argc, char** argv) {
       SavePage(window, TMainPages::pgSignals, dir.filePath(QStringLiteral("signals.png")));
       SavePage(window, TMainPages::pgPredefinedMessages, dir.filePath(QStringLiteral("predefined-messages.png")));
       SavePage(window, TMainPages::pgTriggerLog, dir.filePath(QStringLiteral("trigger-log.png")));
+      SavePage(window, TMainPages::pgStatistics, dir.filePath(QStringLiteral("statistics.png")));
       window.actionDisconnectExecute();  // the catalog decodes only once the capture has ended
       SaveCatalogWindow(window, dir.filePath(QStringLiteral("catalog.png")));
       QCoreApplication::exit(status);
