@@ -49,8 +49,17 @@ void TfCANUSBMain::RestartStatistics() {
   ShowBusLoad();
 }
 
+// With a SocketCAN channel open, its error frames by class on the page and its bus state here.
 void TfCANUSBMain::ShowBusLoad() {
   const double load = FStatistics->Statistics().LastSecondLoad(FStatistics->NowUs(MonotonicUs()));
-  FBusLoadPanel->setText(BusLoadText(load));
+  QString text = BusLoadText(load);
+  if (CanAdapter.Connected() && CanAdapter.Adapter() == &CanSocket) {
+    const TCanErrorCounts errors = CanSocket.ErrorCounts();
+    StatisticsPage->ShowErrors(&errors);
+    text += QStringLiteral("  Bus: ") + QLatin1String(CanBusStateName(errors.State));
+  } else {
+    StatisticsPage->ShowErrors(nullptr);
+  }
+  FBusLoadPanel->setText(text);
   FBusLoadPanel->setStyleSheet(BusLoadStyle(load));
 }

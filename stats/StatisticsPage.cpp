@@ -19,6 +19,11 @@ TStatisticsPage::TStatisticsPage(const TTrafficStatistics& source, QWidget* pare
   FFigures->setObjectName(QStringLiteral("labBusFigures"));
   FFigures->setContentsMargins(6, 4, 6, 4);
   layout->addWidget(FFigures);
+  FErrors = new QLabel(this);
+  FErrors->setObjectName(QStringLiteral("labBusErrors"));
+  FErrors->setContentsMargins(6, 0, 6, 4);
+  FErrors->setVisible(false);
+  layout->addWidget(FErrors);
 
   FSorted = new QSortFilterProxyModel(this);
   FSorted->setSourceModel(&FModel);
@@ -43,6 +48,20 @@ void TStatisticsPage::Refresh() {
                         .arg(100 * bus.AverageLoad(now), 0, 'f', 1)
                         .arg(bus.Frames())
                         .arg(bus.BitRate() / 1000, 0, 'f', 1));
+}
+
+void TStatisticsPage::ShowErrors(const TCanErrorCounts* counts) {
+  FErrors->setVisible(counts != nullptr);
+  if (counts) FErrors->setText(CanErrorsText(*counts));
+}
+
+QString CanErrorsText(const TCanErrorCounts& counts) {
+  QStringList classes;
+  for (std::size_t i = 0; i < kCanErrorClasses; ++i)
+    classes << QStringLiteral("%1 %2").arg(QLatin1String(CanErrorClassName(static_cast<TCanErrorClass>(i)))).arg(counts.Count[i]);
+  QString text = QStringLiteral("Errors: ") + classes.join(QStringLiteral(", "));
+  if (counts.LastMs >= 0) text += QStringLiteral(", last at %1 ms").arg(counts.LastMs);
+  return text + QStringLiteral("; bus ") + QLatin1String(CanBusStateName(counts.State));
 }
 
 QString BusLoadText(double load) { return QStringLiteral("Load: %1 %").arg(100 * load, 0, 'f', 1); }

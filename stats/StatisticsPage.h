@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "CanPackage/source/CanErrorClasses.h"
 #include "stats/StatisticsModel.h"
 
 class QLabel;
@@ -17,6 +18,8 @@ class TStatisticsPage : public QWidget {
 
   // After the figures changed.
   void Refresh();
+  // The error frames of a SocketCAN channel by class; null for an adapter that has none.
+  void ShowErrors(const TCanErrorCounts* counts);
 
   [[nodiscard]] QTreeView* List() const { return FList; }
   [[nodiscard]] QLabel* BusFigures() const { return FFigures; }
@@ -28,7 +31,11 @@ class TStatisticsPage : public QWidget {
   QSortFilterProxyModel* FSorted = nullptr;
   QTreeView* FList = nullptr;
   QLabel* FFigures = nullptr;
+  QLabel* FErrors = nullptr;
 };
+
+// "Errors: bus-off 0, error passive 1, …, last at 1234 ms; bus error passive".
+[[nodiscard]] QString CanErrorsText(const TCanErrorCounts& counts);
 
 // "Load: 12.5 %" of the last second; orange over 70 %, red over 90 %.
 [[nodiscard]] QString BusLoadText(double load);

@@ -133,6 +133,7 @@ std::int32_t TZelCanSocket::OpenDevice(const std::string& DeviceName, std::uint1
   SetDeviceLost(false);
   FStatusBits.store(0, std::memory_order_relaxed);
   FErrorFrames.store(0, std::memory_order_relaxed);
+  ResetErrorCounts();
   PrepareLink(DeviceName, RequestedBitRate(BitRate, BTR));
   FSocket = FSockets.OpenRaw(DeviceName);
   if (FSocket >= 0) {
@@ -156,8 +157,27 @@ std::int32_t TZelCanSocket::CloseDevice() {
   return CanResult::Ok;
 }
 
-void TZelCanSocket::NoteErrorFrame(std::uint32_t canId, const std::uint8_t* data) {
+TCanErrorCounts TZelCanSocket::ErrorCounts() const {
+  TCanErrorCounts counts;
+  for (std::size_t i = 0; i < kCanErrorClasses; ++i) counts.Count[i] = FErrorClassCounts[i].load(std::memory_order_relaxed);
+  counts.LastMs = FLastErrorMs.load(std::memory_order_relaxed);
+  counts.State = static_cast<TCanBusState>(FBusState.load(std::memory_order_relaxed));
+  return counts;
+}
+
+void TZelCanSocket::ResetErrorCounts() {
+  for (auto& count : FErrorClassCounts) count.store(0, std::memory_order_relaxed);
+  FLastErrorMs.store(-1, std::memory_order_relaxed);
+  FBusState.store(0, std::memory_order_relaxed);
+}
+
+void TZelCanSocket::NoteErrorFrame(std::uint32_t canId, const std::uint8_t* data, std::int64_t timeMs) {
   FErrorFrames.fetch_add(1, std::memory_order_relaxed);
+  const TCanErrorReport report = ReadErrorFrame(canId, data);
+  for (std::size_t i = 0; i < kCanErrorClasses; ++i)
+    if (report.Classes & (1U << i)) FErrorClassCounts[i].fetch_add(1, std::memory_order_relaxed);
+  FLastErrorMs.store(timeMs, std::memory_order_relaxed);
+  if (report.StateKnown) FBusState.store(static_cast<std::uint8_t>(report.State), std::memory_order_relaxed);
   std::int32_t bits = 0;
   if (canId & CAN_ERR_LOSTARB) bits |= kStatusArbitrationLost;
   if (canId & (CAN_ERR_PROT | CAN_ERR_TRX | CAN_ERR_ACK | CAN_ERR_BUSOFF | CAN_ERR_BUSERROR)) bits |= kStatusBusError;
@@ -185,7 +205,7 @@ TZelCanSocket::TReceive TZelCanSocket::ReceiveOne(TCanMsgProg& msg) {
   if (n < 0) return InterfaceLost(errno) ? TReceive::Failed : TReceive::Empty;
   if (static_cast<std::size_t>(n) != sizeof frame) return TReceive::Rejected;  // not a classic frame
   if (frame.can_id & CAN_ERR_FLAG) {
-    NoteErrorFrame(frame.can_id, frame.data);
+    NoteErrorFrame(frame.can_id, frame.data, MillisecondsOf(StampOf(header)));
     return TReceive::ErrorFrame;
   }
   msg = MsgOf(frame, MillisecondsOf(StampOf(header)));

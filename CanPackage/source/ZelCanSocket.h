@@ -14,10 +14,12 @@
 // kStatusInterfaceFailed.
 
 #include <QString>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
 
+#include "CanPackage/source/CanErrorClasses.h"
 #include "CanPackage/source/ZelCanDriver.h"
 #include "platform/CanLinks.h"
 #include "platform/CanSockets.h"
@@ -48,13 +50,16 @@ class TZelCanSocket : public TZelCanDriver {
   // What the status bar shows in place of the configured bit rate: the interface's own.
   [[nodiscard]] QString LinkText() const { return FLinkText; }
   [[nodiscard]] std::uint64_t ErrorFrames() const { return FErrorFrames.load(std::memory_order_relaxed); }
+  // Error frames by class since the channel was opened, the last one's time and the bus state.
+  [[nodiscard]] TCanErrorCounts ErrorCounts() const;
 
  private:
   enum class TReceive { Frame, ErrorFrame, Rejected, Empty, Failed };
 
   void PrepareLink(const std::string& name, std::uint32_t bitRate);
   TReceive ReceiveOne(TCanMsgProg& msg);
-  void NoteErrorFrame(std::uint32_t canId, const std::uint8_t* data);
+  void NoteErrorFrame(std::uint32_t canId, const std::uint8_t* data, std::int64_t timeMs);
+  void ResetErrorCounts();
   [[nodiscard]] bool Accepted(const TCanMsgProg& msg) const;
   void CloseSocket();
 
@@ -65,4 +70,8 @@ class TZelCanSocket : public TZelCanDriver {
   QString FLinkText;
   std::atomic<std::int32_t> FStatusBits{0};
   std::atomic<std::uint64_t> FErrorFrames{0};
+  // Written by the reader thread, read by the window: each figure on its own.
+  std::array<std::atomic<std::uint64_t>, kCanErrorClasses> FErrorClassCounts{};
+  std::atomic<std::int64_t> FLastErrorMs{-1};
+  std::atomic<std::uint8_t> FBusState{0};
 };

@@ -254,6 +254,43 @@ TEST_F(SocketDriver, ErrorFramesAreCountedIntoTheStatus) {
   EXPECT_EQ(driver.GetDeviceStatus(), 0) << "a query reports what happened since the one before";
 }
 
+// Error frames by class as the kernel writes them: controller state in data byte 1, the protocol
+// error's kind in byte 2 and its place in byte 3; the bus state follows the last one that says.
+TEST_F(SocketDriver, ErrorFramesAreCountedByClassWithTheBusState) {
+  Open();
+  sockets.Send(CAN_ERR_FLAG | CAN_ERR_CRTL, {0, CAN_ERR_CRTL_TX_WARNING}, 8);
+  sockets.Send(CAN_ERR_FLAG | CAN_ERR_PROT, {0, 0, CAN_ERR_PROT_STUFF | CAN_ERR_PROT_BIT0, 0}, 8);
+  sockets.Send(CAN_ERR_FLAG | CAN_ERR_PROT, {0, 0, CAN_ERR_PROT_FORM, CAN_ERR_PROT_LOC_CRC_SEQ}, 8);
+  sockets.Send(CAN_ERR_FLAG | CAN_ERR_ACK, {}, 8);
+  sockets.Send(CAN_ERR_FLAG | CAN_ERR_CRTL, {0, CAN_ERR_CRTL_RX_PASSIVE}, 8);
+  sockets.Send(CAN_ERR_FLAG | CAN_ERR_BUSOFF, {}, 8);
+  sockets.Send(0x100, {1});
+  ASSERT_EQ(ReadAll(1).size(), 1u);
+  TCanErrorCounts counts = driver.ErrorCounts();
+  const auto count = [&](TCanErrorClass c) { return counts.Count[static_cast<std::size_t>(c)]; };
+  EXPECT_EQ(count(TCanErrorClass::Warning), 1u);
+  EXPECT_EQ(count(TCanErrorClass::Stuff), 1u);
+  EXPECT_EQ(count(TCanErrorClass::Bit), 1u);
+  EXPECT_EQ(count(TCanErrorClass::Form), 1u);
+  EXPECT_EQ(count(TCanErrorClass::Crc), 1u);
+  EXPECT_EQ(count(TCanErrorClass::Ack), 1u);
+  EXPECT_EQ(count(TCanErrorClass::ErrorPassive), 1u);
+  EXPECT_EQ(count(TCanErrorClass::BusOff), 1u);
+  EXPECT_EQ(count(TCanErrorClass::Restarted), 0u);
+  EXPECT_EQ(counts.State, TCanBusState::BusOff);
+  EXPECT_GE(counts.LastMs, 0);
+  sockets.Send(CAN_ERR_FLAG | CAN_ERR_RESTARTED, {}, 8);
+  sockets.Send(0x101, {1});
+  ASSERT_EQ(ReadAll(1).size(), 1u);
+  counts = driver.ErrorCounts();
+  EXPECT_EQ(count(TCanErrorClass::Restarted), 1u);
+  EXPECT_EQ(counts.State, TCanBusState::ErrorActive);
+  EXPECT_STREQ(CanBusStateName(counts.State), "error active");
+  driver.CloseDevice();
+  Open();
+  EXPECT_EQ(driver.ErrorCounts().Count, TCanErrorCounts{}.Count) << "a new channel counts afresh";
+}
+
 TEST_F(SocketDriver, VanishedInterfaceIsAReadErrorAndClosesCleanly) {
   Open();
   sockets.Send(0x100, {1});

@@ -90,3 +90,14 @@ TEST(TrafficStatistics, ExpectedCyclesComeFromTheDatabaseLookup) {
   traffic.RefreshExpectedCycles();
   EXPECT_EQ(traffic.Statistics().Arrival(*traffic.Statistics().Find(0x100, false), 40'000), TArrival::OnTime);
 }
+
+TEST(StatisticsPage, ErrorLineNamesEveryClassTheLastTimeAndTheBusState) {
+  TCanErrorCounts counts;
+  counts.Count[static_cast<std::size_t>(TCanErrorClass::ErrorPassive)] = 2;
+  counts.Count[static_cast<std::size_t>(TCanErrorClass::Crc)] = 1;
+  EXPECT_EQ(CanErrorsText(counts), QStringLiteral("Errors: bus-off 0, error passive 2, warning 0, stuff 0, form 0, ACK 0, bit 0, CRC 1, "
+                                                  "restarts 0; bus error active"));
+  counts.LastMs = 1234;
+  counts.State = TCanBusState::ErrorPassive;
+  EXPECT_TRUE(CanErrorsText(counts).endsWith(QStringLiteral(", last at 1234 ms; bus error passive")));
+}
