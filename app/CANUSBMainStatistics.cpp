@@ -42,9 +42,12 @@ void TfCANUSBMain::BuildStatistics() {
   RestartStatistics();
 }
 
+// The bit rate a SocketCAN interface reports counts over the settings' one.
 void TfCANUSBMain::RestartStatistics() {
-  FStatistics->Restart(BitRateInUse(FSettings->FCanBitRate, static_cast<std::uint8_t>(FSettings->FCanBitRateBTR0),
-                                    static_cast<std::uint8_t>(FSettings->FCanBitRateBTR1)));
+  const bool socket = CanAdapter.Connected() && CanAdapter.Adapter() == &CanSocket && CanSocket.LinkBitRate() > 0;
+  FStatistics->Restart(socket ? CanSocket.LinkBitRate()
+                              : BitRateInUse(FSettings->FCanBitRate, static_cast<std::uint8_t>(FSettings->FCanBitRateBTR0),
+                                             static_cast<std::uint8_t>(FSettings->FCanBitRateBTR1)));
   StatisticsPage->Refresh();
   ShowBusLoad();
 }

@@ -105,12 +105,14 @@ bool TZelCanSocket::Accepted(const TCanMsgProg& msg) const {
 
 void TZelCanSocket::PrepareLink(const std::string& name, std::uint32_t bitRate) {
   const std::optional<TCanLinkState> link = FLinks.Read(name);
+  FLinkBitRate = 0;
   if (!link) {
     FLinkText = QStringLiteral("bit rate unknown");
     return;
   }
   if (link->Up) {
     FLinkText = link->HasBitTiming ? KbitText(link->BitRate) : QStringLiteral("virtual interface");
+    if (link->HasBitTiming) FLinkBitRate = link->BitRate;
     return;
   }
   // A down interface is configured with the program's bit rate when the program may do so;
@@ -118,6 +120,7 @@ void TZelCanSocket::PrepareLink(const std::string& name, std::uint32_t bitRate) 
   switch (FLinks.BringUp(name, bitRate)) {
     case TCanLinkChange::Done:
       FLinkText = link->HasBitTiming ? KbitText(bitRate) : QStringLiteral("virtual interface");
+      if (link->HasBitTiming) FLinkBitRate = bitRate;
       break;
     case TCanLinkChange::NotPermitted:
       FLinkText = QStringLiteral("interface down, not permitted to configure it");

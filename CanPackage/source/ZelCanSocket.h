@@ -49,6 +49,8 @@ class TZelCanSocket : public TZelCanDriver {
 
   // What the status bar shows in place of the configured bit rate: the interface's own.
   [[nodiscard]] QString LinkText() const { return FLinkText; }
+  // The interface's bit rate in bit/s as the kernel reports it; 0 for a virtual or unknown one.
+  [[nodiscard]] std::uint32_t LinkBitRate() const { return FLinkBitRate; }
   [[nodiscard]] std::uint64_t ErrorFrames() const { return FErrorFrames.load(std::memory_order_relaxed); }
   // Error frames by class since the channel was opened, the last one's time and the bus state.
   [[nodiscard]] TCanErrorCounts ErrorCounts() const;
@@ -68,6 +70,7 @@ class TZelCanSocket : public TZelCanDriver {
   int FSocket = -1;
   TCanFilters FFilters;  // every checked filter, in list order; empty accepts all
   QString FLinkText;
+  std::uint32_t FLinkBitRate = 0;
   std::atomic<std::int32_t> FStatusBits{0};
   std::atomic<std::uint64_t> FErrorFrames{0};
   // Written by the reader thread, read by the window: each figure on its own.

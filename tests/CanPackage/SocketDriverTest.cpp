@@ -108,6 +108,7 @@ TEST_F(SocketDriver, OpensTheNamedInterfaceAndShowsItsOwnBitRate) {
   EXPECT_TRUE(connected);
   EXPECT_TRUE(links.BroughtUp.empty()) << "an interface that is up is not touched";
   EXPECT_EQ(driver.LinkText(), "250 Kbit/s");
+  EXPECT_EQ(driver.LinkBitRate(), 250000u) << "what the load is measured against";
   EXPECT_EQ(driver.GetDeviceVersionString(), "SocketCAN");
   EXPECT_EQ(driver.CloseDevice(), CanResult::Ok);
   EXPECT_FALSE(connected);
