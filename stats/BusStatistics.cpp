@@ -31,9 +31,7 @@ void TBusStatistics::Add(const TCanMsgProg& msg, std::int64_t timeUs) {
   FBits += bits;
   FLastUs = timeUs;
 
-  const auto [it, added] = FIndex.emplace(Key(msg.CanId, msg.Extended), FIds.size());
-  if (added) FIds.push_back({msg.CanId, msg.Extended});
-  TIdStatistics& id = FIds[it->second];
+  TIdStatistics& id = FIds[Place(msg.CanId, msg.Extended)];
   if (id.Count > 0) {
     const std::int64_t period = timeUs - id.LastUs;
     const std::uint64_t n = id.Periods() + 1;
@@ -50,7 +48,10 @@ void TBusStatistics::Add(const TCanMsgProg& msg, std::int64_t timeUs) {
   id.Bytes += msg.RTR ? 0 : static_cast<std::uint64_t>(msg.UsedBytes());
   id.LastUs = timeUs;
 
-  AdvanceWindow(timeUs / kSlotUs);
+  if (timeUs >= FSlotEndUs || timeUs < FSlotEndUs - kSlotUs) {
+    AdvanceWindow(timeUs / kSlotUs);
+    FSlotEndUs = (FSlot + 1) * kSlotUs;
+  }
   FSlotBits[FSlot % kSlots] += bits;
   FWindowBits += bits;
   FPeakBits = std::max(FPeakBits, static_cast<double>(FWindowBits));
@@ -101,9 +102,16 @@ const TIdStatistics* TBusStatistics::Find(std::int64_t canId, bool extended) con
 }
 
 void TBusStatistics::SetExpectedCycle(std::int64_t canId, bool extended, std::int64_t cycleUs) {
-  const auto [it, added] = FIndex.emplace(Key(canId, extended), FIds.size());
-  if (added) FIds.push_back({canId, extended});
-  FIds[it->second].ExpectedCycleUs = cycleUs;
+  FIds[Place(canId, extended)].ExpectedCycleUs = cycleUs;
+}
+
+// Looked up first: an emplace would make (and drop) a node for every frame.
+std::size_t TBusStatistics::Place(std::int64_t canId, bool extended) {
+  const std::int64_t key = Key(canId, extended);
+  if (const auto it = FIndex.find(key); it != FIndex.end()) return it->second;
+  FIndex.emplace(key, FIds.size());
+  FIds.push_back({canId, extended});
+  return FIds.size() - 1;
 }
 
 TArrival TBusStatistics::Arrival(const TIdStatistics& id, std::int64_t nowUs) const {

@@ -69,6 +69,7 @@ class TBusStatistics {
   static constexpr int kSlots = 100;  // the last second in steps of 10 ms
   static constexpr std::int64_t kSlotUs = 10'000;
   void AdvanceWindow(std::int64_t slot);
+  [[nodiscard]] std::size_t Place(std::int64_t canId, bool extended);
 
   double FBitRate;
   std::vector<TIdStatistics> FIds;
@@ -79,6 +80,7 @@ class TBusStatistics {
   std::int64_t FLastUs = 0;
   std::uint64_t FSlotBits[kSlots] = {};
   std::int64_t FSlot = -1;  // the window's newest slot number (time / 10 ms)
+  std::int64_t FSlotEndUs = 0;  // where that slot ends
   std::uint64_t FWindowBits = 0;
   double FPeakBits = 0;
 };
