@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 
-#include "views/TraceCandumpLog.h"
+#include "views/TraceLogFile.h"
 #include "views/TrafficViews.h"
 
 namespace {
@@ -42,8 +42,8 @@ static void BM_CandumpImport(benchmark::State& state) {
   const QString& path = MillionFrameLog();
   for (auto _ : state) {
     TTrafficViews views(QuietSeams());
-    TCandumpImport import(views, path);
-    while (import.Step(20000) == TCandumpImport::TState::Reading) {
+    TLogImport import(views, path);
+    while (import.Step(20000) == TLogImport::TState::Reading) {
     }
     if (views.Trace().RowCount() != static_cast<std::size_t>(kFrames)) state.SkipWithError("frames lost");
   }
@@ -53,13 +53,13 @@ BENCHMARK(BM_CandumpImport)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 static void BM_CandumpExport(benchmark::State& state) {
   TTrafficViews views(QuietSeams());
-  TCandumpImport import(views, MillionFrameLog());
-  while (import.Step(20000) == TCandumpImport::TState::Reading) {
+  TLogImport import(views, MillionFrameLog());
+  while (import.Step(20000) == TLogImport::TState::Reading) {
   }
   for (auto _ : state) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!WriteTraceCandumpLog(views.Trace(), buffer)) state.SkipWithError("write failed");
+    if (!WriteTraceLog(views.Trace(), TLogFormat::Candump, buffer)) state.SkipWithError("write failed");
     benchmark::DoNotOptimize(buffer.size());
   }
   state.SetItemsProcessed(state.iterations() * kFrames);

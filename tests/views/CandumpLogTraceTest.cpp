@@ -9,7 +9,7 @@
 
 #include "TrafficFixture.h"
 #include "support/TestData.h"
-#include "views/TraceCandumpLog.h"
+#include "views/TraceLogFile.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ TEST(CandumpReader, TimesFromTheFirstFrameAndStopsAtABadLineWithItsNumber) {
   EXPECT_EQ(frame.Msg.Time, 1);
   EXPECT_TRUE(frame.Msg.RTR);
   EXPECT_EQ(frame.Msg.DLC, 2);
-  EXPECT_EQ(reader.Next(frame), TCandumpReader::TStep::BadLine);
+  EXPECT_EQ(reader.Next(frame), TCandumpReader::TStep::Bad);
   EXPECT_EQ(reader.LineNumber(), 4u);
   ASSERT_EQ(reader.Next(frame), TCandumpReader::TStep::Frame);
   EXPECT_EQ(frame.Msg.Time, 2);
@@ -84,8 +84,8 @@ class CandumpLogTrace : public TrafficFixture {
     file.write(text);
     return path;
   }
-  TCandumpImport::TState ImportAll(TCandumpImport& import) {
-    while (import.Step(20000) == TCandumpImport::TState::Reading) {
+  TLogImport::TState ImportAll(TLogImport& import) {
+    while (import.Step(20000) == TLogImport::TState::Reading) {
     }
     return import.State();
   }
@@ -106,8 +106,8 @@ class CandumpLogTrace : public TrafficFixture {
     const std::vector<TCandumpFrame> expected = ReadFrames(original);
     ASSERT_EQ(expected.size(), frames);
 
-    TCandumpImport import(Views, path);
-    ASSERT_EQ(ImportAll(import), TCandumpImport::TState::Finished);
+    TLogImport import(Views, path);
+    ASSERT_EQ(ImportAll(import), TLogImport::TState::Finished);
     EXPECT_EQ(import.Progress(), 1000);
     ASSERT_EQ(Views.Trace().RowCount(), frames);
     EXPECT_EQ(Views.Monitor().RowCount(), static_cast<std::size_t>(identifiers));
@@ -115,7 +115,7 @@ class CandumpLogTrace : public TrafficFixture {
 
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(WriteTraceCandumpLog(Views.Trace(), buffer));
+    ASSERT_TRUE(WriteTraceLog(Views.Trace(), TLogFormat::Candump, buffer));
     std::istringstream written(buffer.data().toStdString());
     const std::vector<TCandumpFrame> back = ReadFrames(written);
     ASSERT_EQ(back.size(), frames);
@@ -135,21 +135,21 @@ TEST_F(CandumpLogTrace, BodyBusCaptureRoundTrips) { RoundTrip("f11-kcan.log", 35
 TEST_F(CandumpLogTrace, GvretCaptureRoundTrips) { RoundTrip("gvret.log", 12974, 180); }
 
 TEST_F(CandumpLogTrace, ImportStopsAtTheFirstBadLineKeepingWhatCameBefore) {
-  TCandumpImport import(Views, WriteFile("(1.000000) can0 100#01\n"
+  TLogImport import(Views, WriteFile("(1.000000) can0 100#01\n"
                                          "(1.001500) can0 101#02\n"
                                          "(1.002000) can0 10G#03\n"
                                          "(1.003000) can0 103#04\n"));
-  EXPECT_EQ(ImportAll(import), TCandumpImport::TState::BadLine);
-  EXPECT_EQ(import.BadLineNumber(), 3u);
+  EXPECT_EQ(ImportAll(import), TLogImport::TState::Bad);
+  EXPECT_EQ(import.Problem().Text(), "line 3 is not a CAN frame");
   EXPECT_EQ(import.Frames(), 2u);
   ASSERT_EQ(Views.Trace().RowCount(), 2u);
   EXPECT_EQ(Views.Trace().Row(1).Msg.Time, 1);
   EXPECT_EQ(import.ProblemText(),
             "Line 3 of the log file is not a CAN frame; the 2 frames before it were imported.");
 
-  TCandumpImport missing(Views, dir.filePath(QStringLiteral("none.log")));
-  EXPECT_EQ(missing.State(), TCandumpImport::TState::CannotOpen);
-  EXPECT_EQ(missing.Step(10), TCandumpImport::TState::CannotOpen);
+  TLogImport missing(Views, dir.filePath(QStringLiteral("none.log")));
+  EXPECT_EQ(missing.State(), TLogImport::TState::CannotOpen);
+  EXPECT_EQ(missing.Step(10), TLogImport::TState::CannotOpen);
   EXPECT_FALSE(missing.ProblemText().isEmpty());
 }
 
@@ -158,12 +158,12 @@ TEST_F(CandumpLogTrace, ExportWritesEveryRowThroughASaveFile) {
   Views.Trace().Search(QStringLiteral("100"), 0);  // a hidden row is still written
   const QString path = dir.filePath(QStringLiteral("out.log"));
   QString error;
-  ASSERT_TRUE(SaveTraceCandumpLog(Views.Trace(), path, error));
+  ASSERT_TRUE(SaveTraceLog(Views.Trace(), TLogFormat::Candump, path, error));
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), "(1.500000) can0 100#1122\n(4294967.294000) can0 200#1122\n");
 
-  EXPECT_FALSE(SaveTraceCandumpLog(Views.Trace(), dir.filePath(QStringLiteral("no/such/folder/out.log")), error));
+  EXPECT_FALSE(SaveTraceLog(Views.Trace(), TLogFormat::Candump, dir.filePath(QStringLiteral("no/such/folder/out.log")), error));
   EXPECT_FALSE(error.isEmpty());
 }
 
