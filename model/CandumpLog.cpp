@@ -59,7 +59,9 @@ std::optional<TCandumpFrame> ParseCandumpLine(std::string_view line) {
   const auto time = TimeStamp(LogNextField(rest));
   const std::string_view iface = LogNextField(rest);
   const std::string_view frameText = LogNextField(rest);
+  const std::string_view direction = LogNextField(rest);
   if (!time || iface.empty() || frameText.empty() || !LogNextField(rest).empty()) return std::nullopt;
+  if (!direction.empty() && direction != "R" && direction != "T") return std::nullopt;
   auto msg = ParseFrame(frameText);
   if (!msg) return std::nullopt;
   return TCandumpFrame{*time, *msg};

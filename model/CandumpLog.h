@@ -5,6 +5,7 @@
 //   (1436509052.250000) can0 18DAF110#0102     extended: eight identifier digits
 //   (1436509052.260000) can0 123#R             remote frame, length 0
 //   (1436509052.270000) can0 123#R4            remote frame with its length digit
+//   (1436509052.280000) can0 123#11 R          python-can's direction: R received, T transmitted
 //
 // Data bytes may be separated by '.' (11.22.33). Anything else — CAN FD "##" lines, error
 // frames (identifier above 0x1FFFFFFF), bad digits, more than 8 bytes — is not a frame.
