@@ -1,8 +1,10 @@
-// candump logs into and out of the trace: the exact time conversion, the line-by-line reader,
-// the writer, and round trips of real captures.
+// Logs into and out of the trace: the exact time conversion, the candump reader and writer,
+// round trips of real captures in every format, the format by extension or by content, and
+// what a damaged file leaves.
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -77,8 +79,8 @@ class CandumpLogTrace : public TrafficFixture {
  protected:
   QTemporaryDir dir;
 
-  QString WriteFile(const QByteArray& text) {
-    const QString path = dir.filePath(QStringLiteral("in.log"));
+  QString WriteFile(const QByteArray& text, const QString& name = QStringLiteral("in.log")) {
+    const QString path = dir.filePath(name);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(text);
@@ -151,6 +153,67 @@ TEST_F(CandumpLogTrace, ImportStopsAtTheFirstBadLineKeepingWhatCameBefore) {
   EXPECT_EQ(missing.State(), TLogImport::TState::CannotOpen);
   EXPECT_EQ(missing.Step(10), TLogImport::TState::CannotOpen);
   EXPECT_FALSE(missing.ProblemText().isEmpty());
+}
+
+// Each import appends the same rows again: compare them with the first import's.
+TEST_F(CandumpLogTrace, EveryFormatImportsByExtensionAndByContent) {
+  TLogImport original(Views, TestDataFile("gvret.log"));
+  ASSERT_EQ(ImportAll(original), TLogImport::TState::Finished);
+  const std::size_t frames = Views.Trace().RowCount();
+  std::vector<QString> paths;
+  for (const TLogFormatInfo& info : LogFormats()) {
+    if (!info.Writable) continue;
+    const QString named = dir.filePath(QStringLiteral("t.") + QString::fromLatin1(info.Extension));
+    QString error;
+    ASSERT_TRUE(SaveTraceLog(Views.Trace(), info.Format, named, error)) << error.toStdString();
+    const QString unnamed = dir.filePath(QStringLiteral("t-%1.dat").arg(QString::fromLatin1(info.Extension)));
+    ASSERT_TRUE(QFile::copy(named, unnamed));
+    paths.insert(paths.end(), {named, unnamed});
+  }
+  const QString csv = dir.filePath(QStringLiteral("savvy.txt"));
+  ASSERT_TRUE(QFile::copy(TestDataFile("gvret-log.csv"), csv));
+  paths.insert(paths.end(), {TestDataFile("gvret-log.csv"), csv});
+  for (const QString& path : paths) {
+    const std::size_t before = Views.Trace().RowCount();
+    TLogImport import(Views, path);
+    ASSERT_EQ(ImportAll(import), TLogImport::TState::Finished) << path.toStdString() << import.ProblemText().toStdString();
+    EXPECT_EQ(import.Progress(), 1000);
+    ASSERT_EQ(Views.Trace().RowCount(), before + frames) << path.toStdString();
+    for (std::size_t i = 0; i < frames; ++i)
+      ASSERT_EQ(std::memcmp(&Views.Trace().Row(before + i).Msg, &Views.Trace().Row(i).Msg, sizeof(TCanMsgProg)), 0)
+          << path.toStdString() << " row " << i;
+  }
+  EXPECT_EQ(Views.Monitor().RowCount(), 180u);
+}
+
+TEST_F(CandumpLogTrace, ADamagedOrUnknownFileKeepsTheFramesBeforeAndSaysWhere) {
+  Receive({Frame(0x100, 0), Frame(0x101, 1), Frame(0x102, 2)});
+  QBuffer blf;
+  blf.open(QIODevice::ReadWrite);
+  ASSERT_TRUE(WriteTraceLog(Views.Trace(), TLogFormat::Blf, blf));
+  // Two stored frames and the first bytes of a third container: the file ends inside it.
+  QByteArray cut = blf.data();
+  const QString path = WriteFile(cut.left(cut.size() - 10), QStringLiteral("cut.blf"));
+  TLogImport import(Views, path);
+  EXPECT_EQ(ImportAll(import), TLogImport::TState::Bad);
+  EXPECT_EQ(import.Frames(), 0u) << "the only container is cut";
+  const auto objectSize = qFromLittleEndian<quint32>(cut.constData() + 144 + 8);
+  EXPECT_EQ(import.ProblemText().toStdString(),
+            QStringLiteral("Offset 144 of the log file is not a complete object: its size of %1 bytes runs past the end of the "
+                           "file; the 0 frames before it were imported.")
+                .arg(objectSize)
+                .toStdString());
+
+  TLogImport asc(Views, WriteFile("base hex  timestamps absolute\n0.1 1 100 Rx d 1 00\n0.2 1 100 Rx d 2 00\n",
+                                  QStringLiteral("short.asc")));
+  EXPECT_EQ(ImportAll(asc), TLogImport::TState::Bad);
+  EXPECT_EQ(asc.ProblemText().toStdString(), "Line 3 of the log file is not a CAN frame: 1 data bytes where the length says 2; "
+                                             "the 1 frames before it were imported.");
+
+  TLogImport unknown(Views, WriteFile("hello\n", QStringLiteral("notes.dat")));
+  EXPECT_EQ(unknown.State(), TLogImport::TState::UnknownFormat);
+  EXPECT_EQ(unknown.Step(10), TLogImport::TState::UnknownFormat);
+  EXPECT_TRUE(unknown.ProblemText().contains(QStringLiteral("BLF")));
 }
 
 TEST_F(CandumpLogTrace, ExportWritesEveryRowThroughASaveFile) {
