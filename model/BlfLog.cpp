@@ -28,6 +28,7 @@ constexpr std::size_t kMessageBody = 16;
 // No container or object of a real log comes near these; a larger size is a damaged one.
 constexpr std::uint64_t kMaxObject = 64u << 20;
 constexpr std::uint64_t kMaxInnerObject = 1u << 20;
+constexpr std::size_t kInflateChunk = 256 * 1024;
 
 bool IsSignature(const std::uint8_t* at, const char* signature) { return std::memcmp(at, signature, 4) == 0; }
 
@@ -39,6 +40,40 @@ struct TObjectHeader {
   std::uint32_t Size = 0;
   std::uint32_t Type = 0;
 };
+
+enum class TInflated { Whole, Damaged, Overlong, Unended };
+
+// Inflates a container's data onto the end of `out`, at most `size` bytes. The buffer grows as
+// data comes out, so a stated size that lies costs nothing; what came out stays when the
+// stream turns out bad.
+TInflated InflateOnto(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> data, std::uint32_t size, std::string& message) {
+  const std::size_t old = out.size();
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return TInflated::Damaged;
+  stream.next_in = const_cast<Bytef*>(data.data());  // zlib's interface is not const; it only reads
+  stream.avail_in = static_cast<uInt>(data.size());
+  int result = Z_OK;
+  while (result == Z_OK && stream.total_out < size) {
+    const std::size_t chunk = std::min<std::size_t>(size - stream.total_out, kInflateChunk);
+    out.resize(old + stream.total_out + chunk);
+    stream.next_out = out.data() + old + stream.total_out;
+    stream.avail_out = static_cast<uInt>(chunk);
+    result = inflate(&stream, Z_NO_FLUSH);
+  }
+  std::uint8_t probe = 0;
+  if (result == Z_OK) {  // all the stated bytes are out: the stream must end here
+    stream.next_out = &probe;
+    stream.avail_out = 1;
+    result = inflate(&stream, Z_NO_FLUSH);
+  }
+  const bool overlong = result == Z_OK && stream.avail_out == 0;
+  if (stream.msg) message = stream.msg;
+  out.resize(old + std::min<std::size_t>(stream.total_out, size));
+  inflateEnd(&stream);
+  if (result == Z_STREAM_END) return TInflated::Whole;
+  if (overlong) return TInflated::Overlong;
+  return result == Z_BUF_ERROR || result == Z_OK ? TInflated::Unended : TInflated::Damaged;
+}
 
 TObjectHeader ObjectHeader(std::span<const std::uint8_t> bytes) {
   TByteReader in(bytes);
@@ -169,29 +204,18 @@ TBlfReader::TAt TBlfReader::Container(std::uint64_t at, std::span<const std::uin
 }
 
 void TBlfReader::Inflate(std::uint64_t at, std::span<const std::uint8_t> data, std::uint32_t size) {
-  const std::size_t old = FData.size();
-  FData.resize(old + size);
-  z_stream stream{};
-  int result = inflateInit(&stream);
-  if (result == Z_OK) {
-    stream.next_in = const_cast<Bytef*>(data.data());  // zlib's interface is not const; it only reads
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = FData.data() + old;
-    stream.avail_out = size;
-    result = inflate(&stream, Z_FINISH);
-  }
-  const std::string message = stream.msg ? stream.msg : "";
-  const bool inputLeft = stream.avail_in > 0;
-  FData.resize(old + stream.total_out);
-  inflateEnd(&stream);
-  if (result == Z_STREAM_END) return;
+  std::string message;
+  const TInflated result = InflateOnto(FData, data, size, message);
+  if (result == TInflated::Whole) return;
   // What inflated before the damage still counts; the problem is told once it is taken.
   std::string what;
-  if (result == Z_DATA_ERROR) what = "is not a readable log container: its zlib data is damaged (" + message + ")";
-  else if (result == Z_BUF_ERROR && inputLeft)
-    what = "is not a valid log container: it inflates to more than the " + std::to_string(size) + " bytes it states";
-  else if (result == Z_BUF_ERROR) what = "is not a complete log container: its zlib stream does not end within it";
-  else what = "is not a readable log container: zlib fails with code " + std::to_string(result);
+  switch (result) {
+    case TInflated::Damaged: what = "is not a readable log container: its zlib data is damaged (" + message + ")"; break;
+    case TInflated::Overlong:
+      what = "is not a valid log container: it inflates to more than the " + std::to_string(size) + " bytes it states";
+      break;
+    default: what = "is not a complete log container: its zlib stream does not end within it"; break;
+  }
   FDeferred = TLogProblem{OffsetText(at), what};
 }
 
