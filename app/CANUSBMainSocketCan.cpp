@@ -45,9 +45,12 @@ void TfCANUSBMain::ShowSocketCanLink() {
 
 void TfCANUSBMain::actionImportTraceLogExecute() {
   if (CanAdapter.Connected()) return;
-  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Import log"), DataFolderPath(),
-                                                    ImportFilters());
-  if (!path.isEmpty()) ImportTraceLog(path);
+  QFileDialog dialog(this, QStringLiteral("Import log"), DataFolderPath(), ImportFilters());
+  dialog.setObjectName(QStringLiteral("dlgImportLog"));
+  // The same dialog on every desktop, and one that tests can drive.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) ImportTraceLog(dialog.selectedFiles().constFirst());
 }
 
 bool TfCANUSBMain::ImportTraceLog(const QString& path) {

@@ -20,18 +20,17 @@ std::vector<TLogFormat> WrittenLogFormats() {
 }
 
 QString LogFilter(const TLogFormatInfo& info) {
-  return QStringLiteral("%1 (*.%2)").arg(QString::fromLatin1(info.Name),
-                                         QString::fromLatin1(info.Extension));
+  return QStringLiteral("%1 (*.%2)").arg(QString::fromLatin1(info.Name), QString::fromLatin1(info.Extension));
 }
 }  // namespace
 
 TLogFileSaveDialog::TLogFileSaveDialog(QWidget* parent, bool offerLogs)
     : QFileDialog(parent), FFilters(kNameFilters), FSuffixes(kSuffixes) {
-  if (offerLogs)
-    for (TLogFormat format : WrittenLogFormats()) {
-      FFilters << LogFilter(LogFormatInfo(format));
-      FSuffixes << QString::fromLatin1(LogFormatInfo(format).Extension);
-    }
+  if (offerLogs) FLogFormats = WrittenLogFormats();
+  for (TLogFormat format : FLogFormats) {
+    FFilters << LogFilter(LogFormatInfo(format));
+    FSuffixes << QString::fromLatin1(LogFormatInfo(format).Extension);
+  }
   setObjectName(QStringLiteral("LogFileSaveDialog"));
   setWindowTitle(QStringLiteral("Export Data"));
   setAcceptMode(QFileDialog::AcceptSave);
@@ -54,9 +53,8 @@ TExportFormat TLogFileSaveDialog::Format() const {
 
 std::optional<TLogFormat> TLogFileSaveDialog::LogChosen() const {
   const qsizetype index = FFilters.indexOf(selectedNameFilter()) - kFirstLogFilter;
-  const std::vector<TLogFormat> formats = WrittenLogFormats();
-  if (index < 0 || index >= static_cast<qsizetype>(formats.size())) return std::nullopt;
-  return formats[static_cast<std::size_t>(index)];
+  if (index < 0 || index >= static_cast<qsizetype>(FLogFormats.size())) return std::nullopt;
+  return FLogFormats[static_cast<std::size_t>(index)];
 }
 
 std::optional<TExportChoice> ChooseExportFile(QWidget* parent, bool offerLogs) {

@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <optional>
+#include <vector>
 
 #include "model/LogFormat.h"
 #include "reports/ListExport.h"
@@ -24,6 +25,7 @@ class TLogFileSaveDialog : public QFileDialog {
  private:
   QStringList FFilters;
   QStringList FSuffixes;
+  std::vector<TLogFormat> FLogFormats;  // of the filters after the exports
 };
 
 struct TExportChoice {

@@ -109,7 +109,8 @@ std::optional<std::int64_t> BlfSystemTimeMs(const TBlfSystemTime& time) {
 TBlfReader::TBlfReader(std::istream& in) : FIn(in) {
   // The size bounds every object size the file states; a stream that cannot tell has none.
   const std::istream::pos_type start = in.tellg();
-  if (start != std::istream::pos_type(-1) && in.seekg(0, std::ios::end)) {
+  if (start == std::istream::pos_type(-1)) return;
+  if (in.seekg(0, std::ios::end)) {
     const std::istream::pos_type end = in.tellg();
     if (end != std::istream::pos_type(-1) && end >= start) FFileSize = static_cast<std::uint64_t>(end - start);
   }
@@ -162,9 +163,12 @@ TBlfReader::TAt TBlfReader::TopObject(TCandumpFrame& frame) {
     return FailAt(OffsetText(at), "is not a valid object: its size " + std::to_string(object.Size) + " is smaller than its header");
   const std::uint64_t rest = object.Size - kObjectHeader;
   const std::uint64_t left = FFileSize ? (*FFileSize > at + kObjectHeader ? *FFileSize - at - kObjectHeader : 0) : kMaxObject;
-  if (rest > left || object.Size > kMaxObject)
+  if (rest > left)
     return FailAt(OffsetText(at), "is not a complete object: its size of " + std::to_string(object.Size) +
                                       " bytes runs past the end of the file");
+  if (object.Size > kMaxObject)
+    return FailAt(OffsetText(at), "is not a valid object: its size of " + std::to_string(object.Size) +
+                                      " bytes is more than a log puts in one object");
   FObject.assign(head.begin(), head.end());
   FObject.resize(object.Size);
   if (Take(FObject.data() + kObjectHeader, rest) < rest)
