@@ -11,7 +11,7 @@
 #include "transmit/TriggerLogPage.h"
 #include "views/MonitorPage.h"
 #include "views/TracePage.h"
-#include "views/TraceCandumpLog.h"
+#include "views/TraceLogFile.h"
 #include "views/TrafficExport.h"
 
 namespace {
@@ -47,9 +47,9 @@ void TfCANUSBMain::actionPrintMonitorDataExecute() {
 void TfCANUSBMain::actionExportTraceDataExecute() {
   const std::optional<TExportChoice> choice = ChooseExportFile(this, true);
   if (!choice) return;
-  if (choice->CandumpLog) {
+  if (choice->Log) {
     QString error;
-    if (!SaveTraceCandumpLog(FTraffic.Trace(), choice->FileName, error)) throw EExportError(error);
+    if (!SaveTraceLog(FTraffic.Trace(), *choice->Log, choice->FileName, error)) throw EExportError(error);
     return;
   }
   const TTraceExport trace(FTraffic.Trace(), DefaultListLook());

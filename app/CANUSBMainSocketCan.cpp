@@ -1,5 +1,5 @@
-// The main window's SocketCAN and candump-log parts: the interface's own bit rate in the
-// status bar, and the trace's "Import log".
+// The main window's SocketCAN and log-file parts: the interface's own bit rate in the status
+// bar, and the trace's "Import log".
 
 #include <QAction>
 #include <QApplication>
@@ -13,13 +13,25 @@
 #include "app/UserAction.h"
 #include "platform/UserMessage.h"
 #include "storage/DataFolder.h"
-#include "views/TraceCandumpLog.h"
+#include "views/TraceLogFile.h"
 #include "views/TracePage.h"
 
 namespace {
 // One batch is one drain of the lists: big enough to be quick, small enough to keep the
 // window answering between batches.
 constexpr std::size_t kImportBatch = 20000;
+
+// Every log format the import reads together first, then each on its own; the import tells
+// the format by the extension, or by the content when that names none.
+QString ImportFilters() {
+  QStringList patterns, filters;
+  for (const TLogFormatInfo& info : LogFormats()) {
+    const QString pattern = QStringLiteral("*.") + QString::fromLatin1(info.Extension);
+    patterns << pattern;
+    filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(info.Name), pattern);
+  }
+  return QStringLiteral("Log files (%1);;%2;;All files (*)").arg(patterns.join(QLatin1Char(' ')), filters.join(QStringLiteral(";;")));
+}
 }  // namespace
 
 void TfCANUSBMain::BuildSocketCan() {
@@ -33,13 +45,16 @@ void TfCANUSBMain::ShowSocketCanLink() {
 
 void TfCANUSBMain::actionImportTraceLogExecute() {
   if (CanAdapter.Connected()) return;
-  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Import log"), DataFolderPath(),
-                                                    QStringLiteral("candump log (*.log);;All files (*)"));
-  if (!path.isEmpty()) ImportTraceLog(path);
+  QFileDialog dialog(this, QStringLiteral("Import log"), DataFolderPath(), ImportFilters());
+  dialog.setObjectName(QStringLiteral("dlgImportLog"));
+  // The same dialog on every desktop, and one that tests can drive.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) ImportTraceLog(dialog.selectedFiles().constFirst());
 }
 
 bool TfCANUSBMain::ImportTraceLog(const QString& path) {
-  TCandumpImport import(FTraffic, path);
+  TLogImport import(FTraffic, path);
   QProgressDialog progress(QStringLiteral("Importing %1").arg(path), QStringLiteral("Cancel"), 0, 1000, this);
   progress.setObjectName(QStringLiteral("dlgImportProgress"));
   progress.setWindowTitle(QStringLiteral("Import log"));
@@ -53,11 +68,11 @@ bool TfCANUSBMain::ImportTraceLog(const QString& path) {
   QTimer batches;
   batches.setInterval(0);
   connect(&batches, &QTimer::timeout, &loop, [&] {
-    const bool reading = !progress.wasCanceled() && import.Step(kImportBatch) == TCandumpImport::TState::Reading;
+    const bool reading = !progress.wasCanceled() && import.Step(kImportBatch) == TLogImport::TState::Reading;
     progress.setValue(import.Progress());
     if (!reading) loop.quit();
   });
-  if (import.State() == TCandumpImport::TState::Reading) {
+  if (import.State() == TLogImport::TState::Reading) {
     batches.start();
     loop.exec();
     batches.stop();

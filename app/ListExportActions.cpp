@@ -9,14 +9,30 @@
 
 namespace {
 const QStringList kNameFilters = {QStringLiteral("CSV File (*.csv)"), QStringLiteral("HTML File (*.html)"),
-                                  QStringLiteral("RTF File (*.rtf)"), QStringLiteral("candump log (*.log)")};
-const QStringList kSuffixes = {QStringLiteral("csv"), QStringLiteral("html"), QStringLiteral("rtf"),
-                               QStringLiteral("log")};
-constexpr qsizetype kCandumpLogFilter = 3;
+                                  QStringLiteral("RTF File (*.rtf)")};
+const QStringList kSuffixes = {QStringLiteral("csv"), QStringLiteral("html"), QStringLiteral("rtf")};
+constexpr qsizetype kFirstLogFilter = 3;
+
+// The log formats that are written, as "candump log (*.log)".
+std::vector<TLogFormat> WrittenLogFormats() {
+  std::vector<TLogFormat> formats;
+  for (const TLogFormatInfo& info : LogFormats())
+    if (info.Writable) formats.push_back(info.Format);
+  return formats;
+}
+
+QString LogFilter(const TLogFormatInfo& info) {
+  return QStringLiteral("%1 (*.%2)").arg(QString::fromLatin1(info.Name), QString::fromLatin1(info.Extension));
+}
 }  // namespace
 
-TLogFileSaveDialog::TLogFileSaveDialog(QWidget* parent, bool offerCandumpLog)
-    : QFileDialog(parent), FFilters(kNameFilters.mid(0, offerCandumpLog ? kCandumpLogFilter + 1 : kCandumpLogFilter)) {
+TLogFileSaveDialog::TLogFileSaveDialog(QWidget* parent, bool offerLogs)
+    : QFileDialog(parent), FFilters(kNameFilters), FSuffixes(kSuffixes) {
+  if (offerLogs) FLogFormats = WrittenLogFormats();
+  for (TLogFormat format : FLogFormats) {
+    FFilters << LogFilter(LogFormatInfo(format));
+    FSuffixes << QString::fromLatin1(LogFormatInfo(format).Extension);
+  }
   setObjectName(QStringLiteral("LogFileSaveDialog"));
   setWindowTitle(QStringLiteral("Export Data"));
   setAcceptMode(QFileDialog::AcceptSave);
@@ -28,21 +44,25 @@ TLogFileSaveDialog::TLogFileSaveDialog(QWidget* parent, bool offerCandumpLog)
   // A name typed without extension gets the one of the format picked.
   connect(this, &QFileDialog::filterSelected, this, [this](const QString& filter) {
     const qsizetype index = FFilters.indexOf(filter);
-    if (index >= 0) setDefaultSuffix(kSuffixes[index]);
+    if (index >= 0) setDefaultSuffix(FSuffixes[index]);
   });
 }
 
 TExportFormat TLogFileSaveDialog::Format() const {
   const qsizetype index = FFilters.indexOf(selectedNameFilter());
-  return static_cast<TExportFormat>(index < 0 || index >= kCandumpLogFilter ? 1 : index + 1);
+  return static_cast<TExportFormat>(index < 0 || index >= kFirstLogFilter ? 1 : index + 1);
 }
 
-bool TLogFileSaveDialog::CandumpLogChosen() const { return FFilters.indexOf(selectedNameFilter()) == kCandumpLogFilter; }
+std::optional<TLogFormat> TLogFileSaveDialog::LogChosen() const {
+  const qsizetype index = FFilters.indexOf(selectedNameFilter()) - kFirstLogFilter;
+  if (index < 0 || index >= static_cast<qsizetype>(FLogFormats.size())) return std::nullopt;
+  return FLogFormats[static_cast<std::size_t>(index)];
+}
 
-std::optional<TExportChoice> ChooseExportFile(QWidget* parent, bool offerCandumpLog) {
-  TLogFileSaveDialog dialog(parent, offerCandumpLog);
+std::optional<TExportChoice> ChooseExportFile(QWidget* parent, bool offerLogs) {
+  TLogFileSaveDialog dialog(parent, offerLogs);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return TExportChoice{dialog.selectedFiles().constFirst(), dialog.Format(), dialog.CandumpLogChosen()};
+  return TExportChoice{dialog.selectedFiles().constFirst(), dialog.Format(), dialog.LogChosen()};
 }
 
 void ExportListToChosenFile(QWidget* window, const TListExportJob& job, const QString& subtitle) {

@@ -4,32 +4,37 @@
 
 #include <QFileDialog>
 #include <optional>
+#include <vector>
 
+#include "model/LogFormat.h"
 #include "reports/ListExport.h"
 
 class QTreeView;
 
 // "Export Data": semicolon text, HTML or RTF, starting in the data folder's "logfiles". The
-// trace also offers a candump log as a fourth filter.
+// trace also offers the log formats that are written, candump log first.
 class TLogFileSaveDialog : public QFileDialog {
   Q_OBJECT
  public:
-  explicit TLogFileSaveDialog(QWidget* parent = nullptr, bool offerCandumpLog = false);
+  explicit TLogFileSaveDialog(QWidget* parent = nullptr, bool offerLogs = false);
   // The format of the filter the user picked.
   [[nodiscard]] TExportFormat Format() const;
-  [[nodiscard]] bool CandumpLogChosen() const;
+  // The log format picked, if the filter is one.
+  [[nodiscard]] std::optional<TLogFormat> LogChosen() const;
 
  private:
   QStringList FFilters;
+  QStringList FSuffixes;
+  std::vector<TLogFormat> FLogFormats;  // of the filters after the exports
 };
 
 struct TExportChoice {
   QString FileName;
   TExportFormat Format = TExportFormat::Csv;
-  bool CandumpLog = false;
+  std::optional<TLogFormat> Log;
 };
 // Shows the save dialog; nothing when the user cancels.
-[[nodiscard]] std::optional<TExportChoice> ChooseExportFile(QWidget* parent, bool offerCandumpLog = false);
+[[nodiscard]] std::optional<TExportChoice> ChooseExportFile(QWidget* parent, bool offerLogs = false);
 
 // Asks for a file and writes the list to it. Raises EExportError when writing fails.
 void ExportListToChosenFile(QWidget* window, const TListExportJob& job, const QString& subtitle);

@@ -1,52 +1,18 @@
 #include "model/CandumpLog.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <string>
 
+#include "model/LogText.h"
+
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-std::optional<std::int64_t> Decimal(std::string_view digits) {
-  if (digits.empty() || digits.size() > 12) return std::nullopt;
-  std::int64_t value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
 
 // "(sec.usec)" with exactly six fraction digits, as candump writes it.
 std::optional<std::int64_t> TimeStamp(std::string_view field) {
   if (field.size() < 4 || field.front() != '(' || field.back() != ')') return std::nullopt;
   field = field.substr(1, field.size() - 2);
   const std::size_t dot = field.find('.');
-  if (dot == std::string_view::npos || field.size() - dot - 1 != 6) return std::nullopt;
-  const auto sec = Decimal(field.substr(0, dot));
-  const auto usec = Decimal(field.substr(dot + 1));
-  if (!sec || !usec) return std::nullopt;
-  return *sec * 1'000'000 + *usec;
-}
-
-// Splits off the next blank-separated field.
-std::string_view NextField(std::string_view& rest) {
-  const std::size_t begin = rest.find_first_not_of(" \t");
-  if (begin == std::string_view::npos) {
-    rest = {};
-    return {};
-  }
-  rest.remove_prefix(begin);
-  const std::size_t end = std::min(rest.find_first_of(" \t"), rest.size());
-  std::string_view field = rest.substr(0, end);
-  rest.remove_prefix(end);
-  return field;
+  if (dot == std::string_view::npos || field.size() - dot - 1 != 6 || field.front() == '-') return std::nullopt;
+  return LogFixedPoint(field, 6);
 }
 
 bool ParseData(std::string_view text, TCanMsgProg& msg) {
@@ -64,7 +30,7 @@ bool ParseData(std::string_view text, TCanMsgProg& msg) {
       continue;
     }
     if (i + 1 >= text.size() || count == 8) return false;
-    const int high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
+    const int high = LogHexDigit(text[i]), low = LogHexDigit(text[i + 1]);
     if (high < 0 || low < 0) return false;
     msg.Data[static_cast<std::size_t>(count++)] = static_cast<std::uint8_t>(high << 4 | low);
     i += 2;
@@ -76,16 +42,12 @@ bool ParseData(std::string_view text, TCanMsgProg& msg) {
 std::optional<TCanMsgProg> ParseFrame(std::string_view text) {
   const std::size_t hash = text.find('#');
   if (hash == std::string_view::npos || (hash != 3 && hash != 8)) return std::nullopt;
-  std::uint32_t id = 0;
-  for (char c : text.substr(0, hash)) {
-    const int digit = HexDigit(c);
-    if (digit < 0) return std::nullopt;
-    id = id << 4 | static_cast<std::uint32_t>(digit);
-  }
+  const auto id = LogHex(text.substr(0, hash));
+  if (!id) return std::nullopt;
   TCanMsgProg msg;
   msg.Extended = hash == 8;
-  if (id > (msg.Extended ? 0x1FFFFFFFu : 0x7FFu)) return std::nullopt;
-  msg.CanId = id;
+  if (*id > (msg.Extended ? 0x1FFFFFFFu : 0x7FFu)) return std::nullopt;
+  msg.CanId = *id;
   if (!ParseData(text.substr(hash + 1), msg)) return std::nullopt;
   return msg;
 }
@@ -94,10 +56,12 @@ std::optional<TCanMsgProg> ParseFrame(std::string_view text) {
 
 std::optional<TCandumpFrame> ParseCandumpLine(std::string_view line) {
   std::string_view rest = line;
-  const auto time = TimeStamp(NextField(rest));
-  const std::string_view iface = NextField(rest);
-  const std::string_view frameText = NextField(rest);
-  if (!time || iface.empty() || frameText.empty() || !NextField(rest).empty()) return std::nullopt;
+  const auto time = TimeStamp(LogNextField(rest));
+  const std::string_view iface = LogNextField(rest);
+  const std::string_view frameText = LogNextField(rest);
+  const std::string_view direction = LogNextField(rest);
+  if (!time || iface.empty() || frameText.empty() || !LogNextField(rest).empty()) return std::nullopt;
+  if (!direction.empty() && direction != "R" && direction != "T") return std::nullopt;
   auto msg = ParseFrame(frameText);
   if (!msg) return std::nullopt;
   return TCandumpFrame{*time, *msg};
@@ -110,20 +74,13 @@ std::int32_t CandumpMillisecondsSince(std::int64_t timeUs, std::int64_t originUs
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
 }
 
-TCandumpReader::TStep TCandumpReader::Next(TCandumpFrame& frame) {
-  while (std::getline(FIn, FLine)) {
-    ++FLineNumber;
-    FBytesRead += FLine.size() + (FIn.eof() ? 0 : 1);
-    if (!FLine.empty() && FLine.back() == '\r') FLine.pop_back();
-    if (FLine.find_first_not_of(" \t") == std::string::npos) continue;
-    std::optional<TCandumpFrame> parsed = ParseCandumpLine(FLine);
-    if (!parsed) return TStep::BadLine;
-    if (!FOriginUs) FOriginUs = parsed->TimeUs;
-    parsed->Msg.Time = CandumpMillisecondsSince(parsed->TimeUs, *FOriginUs);
-    frame = *parsed;
-    return TStep::Frame;
-  }
-  return TStep::End;
+TLogReader::TStep TCandumpReader::ReadFrame(TCandumpFrame& frame) {
+  const std::optional<std::string_view> line = NextLine();
+  if (!line) return TStep::End;
+  std::optional<TCandumpFrame> parsed = ParseCandumpLine(*line);
+  if (!parsed) return FailLine("is not a CAN frame");
+  frame = *parsed;
+  return TStep::Frame;
 }
 
 TCandumpLog ReadCandumpLog(std::istream& in) {
@@ -139,29 +96,26 @@ TCandumpLog ReadCandumpLog(std::istream& in) {
   return log;
 }
 
-namespace {
-void AppendHex(std::string& out, std::uint32_t value, int digits) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
-}
-}  // namespace
-
 std::string FormatCandumpLine(const TCanMsgProg& msg, std::int64_t timeUs, std::string_view interfaceName) {
-  char stamp[48];
-  const auto seconds = static_cast<long long>(timeUs / 1'000'000);
-  const auto micro = static_cast<long long>(timeUs % 1'000'000);
-  std::snprintf(stamp, sizeof stamp, "(%lld.%06lld) ", seconds, micro);
-  std::string line = stamp;
+  std::string line;
+  line += '(';
+  LogAppendFixedPoint(line, timeUs, 6);
+  line += ") ";
   line += interfaceName;
   line += ' ';
   const auto id = static_cast<std::uint32_t>(msg.CanId) & (msg.Extended ? 0x1FFFFFFFu : 0x7FFu);
-  AppendHex(line, id, msg.Extended ? 8 : 3);
+  LogAppendHex(line, id, msg.Extended ? 8 : 3);
   line += '#';
   if (msg.RTR) {
     line += 'R';
     if (msg.DLC > 0 && msg.DLC <= 8) line += static_cast<char>('0' + msg.DLC);
     return line;
   }
-  for (int i = 0; i < msg.UsedBytes(); ++i) AppendHex(line, msg.Data[static_cast<std::size_t>(i)], 2);
+  for (int i = 0; i < msg.UsedBytes(); ++i) LogAppendHex(line, msg.Data[static_cast<std::size_t>(i)], 2);
   return line;
+}
+
+void TCandumpWriter::AppendFrame(std::string& out, const TCandumpFrame& frame) {
+  out += FormatCandumpLine(frame.Msg, frame.TimeUs);
+  out += '\n';
 }

@@ -5,6 +5,7 @@
 //   (1436509052.250000) can0 18DAF110#0102     extended: eight identifier digits
 //   (1436509052.260000) can0 123#R             remote frame, length 0
 //   (1436509052.270000) can0 123#R4            remote frame with its length digit
+//   (1436509052.280000) can0 123#11 R          python-can's direction: R received, T transmitted
 //
 // Data bytes may be separated by '.' (11.22.33). Anything else — CAN FD "##" lines, error
 // frames (identifier above 0x1FFFFFFF), bad digits, more than 8 bytes — is not a frame.
@@ -21,12 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/CanMsgProg.h"
-
-struct TCandumpFrame {
-  std::int64_t TimeUs = 0;  // time stamp of the line in microseconds
-  TCanMsgProg Msg;
-};
+#include "model/LogReader.h"
 
 struct TCandumpLog {
   std::vector<TCandumpFrame> Frames;
@@ -38,26 +34,14 @@ struct TCandumpLog {
 // Whole milliseconds from originUs to timeUs (rounded down), as the free-running counter.
 [[nodiscard]] std::int32_t CandumpMillisecondsSince(std::int64_t timeUs, std::int64_t originUs);
 
-// Reads a log one frame at a time and sets each frame's Time from the first frame on.
-class TCandumpReader {
+// Reads a log one frame at a time and sets each frame's Time from the first frame on. A bad
+// line is "line N is not a CAN frame"; the reader goes on after it.
+class TCandumpReader : public TLogLineReader {
  public:
-  enum class TStep { Frame, End, BadLine };
+  using TLogLineReader::TLogLineReader;
 
-  explicit TCandumpReader(std::istream& in) : FIn(in) {}
-
-  // The next frame; blank lines are passed over. After BadLine the reader may go on.
-  [[nodiscard]] TStep Next(TCandumpFrame& frame);
-  // 1-based number of the line the last step read.
-  [[nodiscard]] std::size_t LineNumber() const { return FLineNumber; }
-  // Bytes of the input taken so far, line ends included.
-  [[nodiscard]] std::uint64_t BytesRead() const { return FBytesRead; }
-
- private:
-  std::istream& FIn;
-  std::string FLine;
-  std::size_t FLineNumber = 0;
-  std::uint64_t FBytesRead = 0;
-  std::optional<std::int64_t> FOriginUs;
+ protected:
+  TStep ReadFrame(TCandumpFrame& frame) override;
 };
 
 // Reads every line; empty lines are ignored, malformed ones skipped and counted.
@@ -74,3 +58,12 @@ inline constexpr std::string_view kCandumpInterface = "can0";
 [[nodiscard]] constexpr std::int64_t CandumpTimeUsOfTime(std::int32_t time) {
   return static_cast<std::int64_t>(static_cast<std::uint32_t>(time)) * 1000;
 }
+
+class TCandumpWriter : public TLogTextWriter {
+ public:
+  using TLogTextWriter::TLogTextWriter;
+
+ protected:
+  void AppendHeader(std::string&, std::int64_t) override {}  // none: each line has its time
+  void AppendFrame(std::string& out, const TCandumpFrame& frame) override;
+};

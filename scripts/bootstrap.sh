@@ -6,13 +6,16 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libhidapi-dev libinih-dev libnl-route-3-dev
+  # log formats: zlib for BLF containers
+  zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
   # packaging: icons rendered from SVG, desktop entry and metainfo checks, .deb dependencies, man
   librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db
-  # project files: an independent XML reader checks the written declaration
-  python3
+  # project files: an independent XML reader checks the written declaration; log files: an
+  # independent reader and writer of ASC, BLF, TRC and candump logs checks ours
+  python3 python3-can
   # signals: an independent DBC decoder the signal tests compare against
   python3-canmatrix
 )

@@ -37,6 +37,7 @@ class TByteReader {
   [[nodiscard]] std::uint16_t U16() { return static_cast<std::uint16_t>(Unsigned(2)); }
   [[nodiscard]] std::uint32_t U32() { return static_cast<std::uint32_t>(Unsigned(4)); }
   [[nodiscard]] std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
+  [[nodiscard]] std::uint64_t U64() { return Unsigned(8); }
 
  private:
   std::uint64_t Unsigned(int width) {
@@ -66,13 +67,15 @@ class TByteWriter {
   void U16(std::uint16_t value) { Unsigned(value, 2); }
   void U32(std::uint32_t value) { Unsigned(value, 4); }
   void I32(std::int32_t value) { U32(static_cast<std::uint32_t>(value)); }
+  void U64(std::uint64_t value) { Unsigned(value, 8); }
+  void Zeros(std::size_t count) { FBytes.insert(FBytes.end(), count, 0); }
   // Overwrites four bytes written before.
   void PatchI32(std::size_t at, std::int32_t value) {
     for (int i = 0; i < 4; ++i) FBytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
   }
 
  private:
-  void Unsigned(std::uint32_t value, int width) {
+  void Unsigned(std::uint64_t value, int width) {
     for (int i = 0; i < width; ++i) FBytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
   }
 

@@ -49,7 +49,7 @@ void TTracePage::BuildToolBar() {
   actionExportTraceData = AddToolAction(bar, QStringLiteral("actionExportTraceData"), {}, QStringLiteral("Export Data"), false,
                                         AppIcon("export"));
   actionImportTraceLog = AddToolAction(bar, QStringLiteral("actionImportTraceLog"), QStringLiteral("Import log"),
-                                       QStringLiteral("Import a candump log as received frames"), false,
+                                       QStringLiteral("Import a log (candump, ASC, BLF, TRC, SavvyCAN CSV) as received frames"), false,
                                        ThemedAppIcon("document-import", "project-open"));
   actionPrintTraceData->setEnabled(false);
   actionExportTraceData->setEnabled(false);

@@ -29,6 +29,7 @@
 #include "support/SimProcess.h"
 #include "support/TestData.h"
 #include "filters/HwFilterMath.h"
+#include "model/LogFormat.h"
 #include "platform/UserMessage.h"
 #include "views/TracePage.h"
 #include "catalog/FormatData.h"
@@ -510,6 +511,32 @@ TEST_F(ConnectFixture, ImportedLogFillsTheListsOnlyWhileNoDeviceIsOpen) {
   SetUserMessageHandler(nullptr);
   EXPECT_EQ(warnings, QStringList({"Line 5 of the log file is not a CAN frame; the 4 frames before it were imported."}));
   EXPECT_EQ(TraceRows(), 35771u);
+
+  // The dialog offers every format read; a BLF log picked there is entered.
+  {
+    std::ifstream in(TestDataPath("f11-kcan.log"));
+    QFile blf(QString::fromStdString(runtime.Path() + "/kcan.blf"));
+    ASSERT_TRUE(blf.open(QIODevice::WriteOnly));
+    const std::unique_ptr<TLogWriter> writer = MakeLogWriter(TLogFormat::Blf, blf);
+    for (const TCandumpFrame& frame : ReadLogFile(*MakeLogReader(TLogFormat::Candump, in)).Frames) writer->Write(frame);
+    ASSERT_TRUE(writer->Finish());
+  }
+  QStringList filters;
+  OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->objectName(), QStringLiteral("dlgImportLog"));
+    filters = dialog->nameFilters();
+    dialog->selectFile(QString::fromStdString(runtime.Path() + "/kcan.blf"));
+    // selectFile leaves the name field alone while it has the focus; type it as a user would.
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+      name->setText(QString::fromStdString(runtime.Path() + "/kcan.blf"));
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  import->trigger();
+  EXPECT_EQ(filters, QStringList({"Log files (*.log *.asc *.blf *.trc *.csv)", "candump log (*.log)", "ASC log (*.asc)",
+                                  "BLF log (*.blf)", "TRC trace (*.trc)", "SavvyCAN CSV (*.csv)", "All files (*)"}));
+  EXPECT_EQ(TraceRows(), 35771u + 35767u);
 
   w.UpdateConnectionState(true, QStringLiteral("can0"));
   EXPECT_FALSE(import->isEnabled());

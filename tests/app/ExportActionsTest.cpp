@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QUrl>
+#include <sstream>
 
 #include "MainWindowFixture.h"
 #include "app/ListExportActions.h"
@@ -127,14 +128,31 @@ TEST_F(ExportActionsTest, ExportAsksForFileAndFormatAndFollowsTheViewsColumns) {
   EXPECT_TRUE(browser.Opened.isEmpty());
 }
 
-TEST_F(ExportActionsTest, OnlyTheTraceOffersACandumpLogAndWritesEveryRowStamped) {
+TEST_F(ExportActionsTest, OnlyTheTraceOffersTheLogFormatsAndWritesEveryRowStamped) {
   QStringList seen;
   const QString logfiles = DataFolderPath(DataFolder::Logfiles);
   AnswerSaveDialog(logfiles + "/trace.log", "candump log (*.log)", &seen);
   window->TracePage->actionExportTraceData->trigger();
   ASSERT_GE(seen.size(), 3);
-  EXPECT_EQ(seen[2], "CSV File (*.csv)|HTML File (*.html)|RTF File (*.rtf)|candump log (*.log)");
+  EXPECT_EQ(seen[2], "CSV File (*.csv)|HTML File (*.html)|RTF File (*.rtf)|candump log (*.log)|ASC log (*.asc)|BLF log (*.blf)|"
+                     "TRC trace (*.trc)");
   EXPECT_EQ(ReadAll(logfiles + "/trace.log"), QByteArray("(0.040000) can0 200#41\n(0.040000) can0 100#41\n"));
+
+  // Each log filter writes its own format, whatever the name typed.
+  for (const char* filter : {"ASC log (*.asc)", "BLF log (*.blf)", "TRC trace (*.trc)"}) {
+    const QString name = logfiles + "/trace-" + QString::fromLatin1(filter).left(3) + ".bin";
+    AnswerSaveDialog(name, filter);
+    window->TracePage->actionExportTraceData->trigger();
+    std::istringstream in(ReadAll(name).toStdString());
+    const std::optional<TLogFormat> format = SniffLogFormat(in.str());
+    ASSERT_TRUE(format) << filter;
+    EXPECT_EQ(QString::fromLatin1(filter).section(' ', 0, 0), QString::fromLatin1(LogFormatInfo(*format).Name).section(' ', 0, 0));
+    const TLogFile log = ReadLogFile(*MakeLogReader(*format, in));
+    ASSERT_EQ(log.Frames.size(), 2u) << filter;
+    EXPECT_EQ(log.Frames[1].Msg.CanId, 0x100);
+    EXPECT_EQ(log.Frames[1].TimeUs - log.Frames[0].TimeUs, 0);
+    EXPECT_FALSE(log.FirstProblem) << filter;
+  }
 
   seen.clear();
   AnswerSaveDialog({}, {}, &seen);

@@ -41,6 +41,10 @@ TEST(CandumpLog, OtherFrameKinds) {
   auto empty = ParseCandumpLine("(0.000001) can0 7FF#");
   ASSERT_TRUE(empty);
   EXPECT_EQ(empty->Msg.DLC, 0);
+  auto sent = ParseCandumpLine("(0.000001) can0 123#11 T");
+  ASSERT_TRUE(sent) << "python-can's direction";
+  EXPECT_EQ(sent->Msg.Data[0], 0x11);
+  EXPECT_FALSE(ParseCandumpLine("(0.000001) can0 123#11 X"));
   auto dotted = ParseCandumpLine("(0.000001) can0 123#11.22.33");
   ASSERT_TRUE(dotted);
   EXPECT_EQ(dotted->Msg.DLC, 3);

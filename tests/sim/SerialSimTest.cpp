@@ -2,6 +2,7 @@
 // facade, the reader thread and the receive queue as the window connects.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "CanPackage/source/ZelCanUsbSerial.h"
 #include "app/ReceivePipeline.h"
 #include "filters/HwFilterMath.h"
+#include "model/LogFormat.h"
 #include "support/PtyAdapter.h"
 #include "support/SimProcess.h"
 
@@ -51,9 +53,9 @@ class SerialSimTest : public ::testing::Test {
     if (driver.Connected()) Disconnect();
   }
 
-  void StartSim(std::vector<std::string> extra = {}) {
+  void StartSim(std::vector<std::string> extra = {}, const std::string& replayPath = {}) {
     WriteCandumpLog(logPath, replay, 1000);
-    std::vector<std::string> args{"--serial", kSerial, "--replay", logPath};
+    std::vector<std::string> args{"--serial", kSerial, "--replay", replayPath.empty() ? logPath : replayPath};
     args.insert(args.end(), extra.begin(), extra.end());
     sim = std::make_unique<TSimProcess>(FERROLUX_SIM_PATH, runtime.Path(), args);
     ASSERT_TRUE(sim->Started());
@@ -119,6 +121,31 @@ TEST_F(SerialSimTest, ReplayArrivesInOrderWhileTransmitsAreAcknowledgedAndReopen
   msg.Extended = true;
   EXPECT_EQ(facade.WriteData(msg), 0);
 }
+
+// The replay log in each other format, one named without its extension, plays the same frames.
+class SerialSimFormatTest : public SerialSimTest, public ::testing::WithParamInterface<std::pair<TLogFormat, const char*>> {};
+
+TEST_P(SerialSimFormatTest, ReplayPlaysTheLogsFrames) {
+  WriteCandumpLog(logPath, replay, 1000);
+  std::ifstream in(logPath);
+  const TLogFile log = ReadLogFile(*MakeLogReader(TLogFormat::Candump, in));
+  const std::string path = runtime.Path() + "/" + GetParam().second;
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  const std::unique_ptr<TLogWriter> writer = MakeLogWriter(GetParam().first, file);
+  for (const TCandumpFrame& frame : log.Frames) writer->Write(frame);
+  ASSERT_TRUE(writer->Finish());
+  file.close();
+  StartSim({}, path);
+  Connect();
+  CollectUntil(replay.size());
+  EXPECT_EQ(BusTexts(received), BusTexts(replay));
+}
+
+INSTANTIATE_TEST_SUITE_P(LogFormats, SerialSimFormatTest,
+                         ::testing::Values(std::pair{TLogFormat::Asc, "replay.asc"}, std::pair{TLogFormat::Blf, "replay-blf.bin"},
+                                           std::pair{TLogFormat::Trc, "replay.trc"}),
+                         [](const auto& info) { return std::string(LogFormatInfo(info.param.first).Extension); });
 
 TEST_F(SerialSimTest, AcceptanceFilterSetBeforeOpenLetsOnlyTheChosenIdentifiersThrough) {
   const THwCodeMask filter = HwFilterMath::SingleFilter(0x1A5, TRtrChoice::DontCare, 0x7FF, TRtrChoice::DontCare);

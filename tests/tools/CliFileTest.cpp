@@ -105,6 +105,44 @@ TEST_F(CliFileTest, CandumpLogBecomesTheTraceExportsAndATraceLog) {
   EXPECT_EQ(Read(Path("again.csv")), Read(Path("t.csv")));
 }
 
+// Through the trace, every log format goes to every other and comes back as the same trace.
+TEST_F(CliFileTest, EveryLogFormatConvertsToEveryOther) {
+  StoreShow8ByteMsg(false);
+  const std::string in = Write("bus.log", kLog);
+  const std::vector<std::string> formats = {"log", "asc", "blf", "trc"};
+  for (const std::string& from : formats) {
+    const std::string first = Path(("from." + from).c_str());
+    ASSERT_EQ(Run({"convert", in, first}).ExitStatus, 0) << from;
+    for (const std::string& to : formats) {
+      const std::string second = Path(("to-" + from + "." + to).c_str());
+      const TCliRun run = Run({"convert", first, second});
+      ASSERT_EQ(run.ExitStatus, 0) << from << " -> " << to << ": " << run.Err;
+      const std::string back = Path(("back-" + from + "-" + to + ".log").c_str());
+      ASSERT_EQ(Run({"convert", second, back}).ExitStatus, 0);
+      EXPECT_EQ(Read(back).toStdString(), kTraceLog) << from << " -> " << to;
+    }
+  }
+  // A log by its content under another name; SavvyCAN's CSV in, a .csv out is the export.
+  ASSERT_TRUE(QFile::copy(QString::fromStdString(Path("from.blf")), QString::fromStdString(Path("capture.bin"))));
+  ASSERT_EQ(Run({"convert", Path("capture.bin"), Path("sniffed.log")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("sniffed.log")).toStdString(), kTraceLog);
+  const std::string savvy = Write("savvy.csv",
+                                  "Time Stamp,ID,Extended,Dir,Bus,LEN,D1,D2,D3,D4,D5,D6,D7,D8\n"
+                                  "5000,00000123,false,Rx,0,2,01,02,00,00,00,00,00,00,\n"
+                                  "6500,18DAF110,true,Rx,0,1,41,00,00,00,00,00,00,00,\n");
+  ASSERT_EQ(Run({"convert", savvy, Path("savvy.asc")}).ExitStatus, 0);
+  ASSERT_EQ(Run({"convert", Path("savvy.asc"), Path("savvy.log")}).ExitStatus, 0);
+  EXPECT_EQ(Read(Path("savvy.log")).toStdString(), "(0.000000) can0 123#0102\n(0.001000) can0 18DAF110#41\n");
+
+  // A damaged BLF: its offset, no output.
+  const QByteArray blf = Read(Path("from.blf"));
+  const std::string cut = Write("cut.blf", blf.left(blf.size() - 3).toStdString());
+  const TCliRun damaged = Run({"convert", cut, Path("cut.log")});
+  EXPECT_EQ(damaged.ExitStatus, 2);
+  EXPECT_THAT(damaged.Err, HasSubstr("cut.blf: offset 144 is not a complete object"));
+  EXPECT_FALSE(Exists(Path("cut.log")));
+}
+
 TEST_F(CliFileTest, StoredShow8ByteMsgSettingShapesTheExport) {
   const std::string in = Write("one.log", "(5.000000) can0 123#0102\n");
   StoreShow8ByteMsg(true);

@@ -267,12 +267,14 @@ const TCliProgramSpec& CliProgram() {
            {{"messages", "FILE", "The predefined-message list file (.pm1); required."}, BitRate, Btr, Code, Mask, Duration,
             {"log", "FILE", "Write the trigger log to this list file (.lm1) at the end."}},
            RunRun},
-          {"convert", "Convert a capture: candump log, list file or export, by the file extensions.",
-           {{"IN", "A candump log (.log) or a list file: trace (.tr1), monitor (.mo1), trigger log (.lm1)."},
-            {"OUT", "A candump log (.log) or trace list file (.tr1) of a trace, or the list's export (.csv, .html, .rtf)."}},
+          {"convert", "Convert a capture: log, list file or export, by the file extensions.",
+           {{"IN", "A log: candump (.log), ASC (.asc), BLF (.blf), TRC (.trc), SavvyCAN CSV (.csv); or a list file: trace "
+                   "(.tr1), monitor (.mo1), trigger log (.lm1). Without a known extension, a log by its content."},
+            {"OUT", "A log (.log, .asc, .blf, .trc) or trace list file (.tr1) of a trace, or the list's export (.csv, .html, "
+                    ".rtf)."}},
            {}, RunConvert},
           {"decode", "Print the diagnostic messages of a trace as semicolon-separated text.",
-           {{"IN", "A trace: candump log (.log) or trace list file (.tr1)."}},
+           {{"IN", "A trace: a log (.log, .asc, .blf, .trc, .csv) or trace list file (.tr1)."}},
            {{"catalog", "FILE", "Control-unit catalog (.ini) naming the identifiers."}}, RunDecode},
           {"signals", "Print the signals a DBC decodes from a trace as semicolon-separated text.",
            {{"IN", "A trace: candump log (.log) or trace list file (.tr1)."}}, {Dbc}, RunSignals},

@@ -16,7 +16,7 @@
 #include "tools/cli/CliOptions.h"
 #include "transmit/TriggerLogExport.h"
 #include "transmit/TriggerLogList.h"
-#include "views/TraceCandumpLog.h"
+#include "views/TraceLogFile.h"
 #include "views/TrafficExport.h"
 #include "views/TrafficViews.h"
 
@@ -29,9 +29,21 @@ enum class TListKind { Trace, Monitor, TriggerLog };
 
 QString ExtensionOf(const QString& path) { return QLatin1Char('.') + QFileInfo(path).suffix().toLower(); }
 
-// Which list an input file holds, by its extension.
-std::optional<TListKind> InputKind(const QString& extension) {
-  if (extension == QLatin1String(".log") || extension == QLatin1String(".tr1")) return TListKind::Trace;
+// A log format named by the extension.
+std::optional<TLogFormat> LogFormatOf(const QString& extension) { return LogFormatOfExtension(extension.toStdString()); }
+
+// A log format that is also written.
+std::optional<TLogFormat> WrittenLogFormatOf(const QString& extension) {
+  const std::optional<TLogFormat> format = LogFormatOf(extension);
+  if (format && LogFormatInfo(*format).Writable) return format;
+  return std::nullopt;
+}
+
+// Which list an input file holds, by its extension; a name without a known one may still be
+// a log, by its content.
+std::optional<TListKind> InputKind(const QString& path) {
+  const QString extension = ExtensionOf(path);
+  if (extension == QLatin1String(".tr1") || LogFormatOfFile(path)) return TListKind::Trace;
   if (extension == QLatin1String(".mo1")) return TListKind::Monitor;
   if (extension == QLatin1String(".lm1")) return TListKind::TriggerLog;
   return std::nullopt;
@@ -44,25 +56,26 @@ std::optional<TExportFormat> ExportFormatOf(const QString& extension) {
   return std::nullopt;
 }
 
-// The trace is the one list that also goes out as a candump log or a list file.
+// The trace is the one list that also goes out as a log or a list file.
 bool TraceOnlyOutput(const QString& extension) {
-  return extension == QLatin1String(".log") || extension == QLatin1String(".tr1");
+  return extension == QLatin1String(".tr1") || WrittenLogFormatOf(extension);
 }
 
 TListKind RequireInputKind(const QString& in) {
-  const std::optional<TListKind> kind = InputKind(ExtensionOf(in));
-  if (!kind) throw TUsageError("cannot read '" + in.toStdString() + "': use .log, .tr1, .mo1 or .lm1");
+  const std::optional<TListKind> kind = InputKind(in);
+  if (!kind) throw TUsageError("cannot read '" + in.toStdString() + "': use .log, .asc, .blf, .trc, .csv, .tr1, .mo1 or .lm1");
   return *kind;
 }
 
 void RequireOutputFor(TListKind kind, const QString& out) {
   const QString extension = ExtensionOf(out);
+  // A .csv written is the list's export; SavvyCAN's CSV is only read.
   if (ExportFormatOf(extension)) return;
   if (TraceOnlyOutput(extension)) {
     if (kind == TListKind::Trace) return;
     throw TUsageError("only a trace becomes a " + extension.toStdString() + " file");
   }
-  throw TUsageError("cannot write '" + out.toStdString() + "': use .log, .tr1, .csv, .html or .rtf");
+  throw TUsageError("cannot write '" + out.toStdString() + "': use .log, .asc, .blf, .trc, .tr1, .csv, .html or .rtf");
 }
 
 // The user's stored settings, read without writing the store back.
@@ -86,8 +99,8 @@ class TFileLists {
       : FTraffic(TTrafficSeams{[show8ByteMsg] { return show8ByteMsg; }, [] { return false; }, [] {}}) {}
 
   void Read(TListKind kind, const QString& path) {
-    if (ExtensionOf(path) == QLatin1String(".log")) {
-      ImportCandumpLog(path);
+    if (ExtensionOf(path) != QLatin1String(".tr1") && kind == TListKind::Trace) {
+      ImportLog(path);
       return;
     }
     try {
@@ -99,9 +112,9 @@ class TFileLists {
 
   void Write(TListKind kind, const QString& in, const QString& out) {
     const QString extension = ExtensionOf(out);
-    if (extension == QLatin1String(".log")) {
+    if (const std::optional<TLogFormat> format = WrittenLogFormatOf(extension)) {
       QString error;
-      if (!SaveTraceCandumpLog(FTraffic.Trace(), out, error)) throw TCliFailure{error.toStdString()};
+      if (!SaveTraceLog(FTraffic.Trace(), *format, out, error)) throw TCliFailure{error.toStdString()};
       return;
     }
     if (extension == QLatin1String(".tr1")) {
@@ -123,14 +136,14 @@ class TFileLists {
     return FTraffic.Trace();
   }
 
-  void ImportCandumpLog(const QString& path) {
-    TCandumpImport import(FTraffic, path);
-    while (import.Step(kImportBatch) == TCandumpImport::TState::Reading) {
+  void ImportLog(const QString& path) {
+    TLogImport import(FTraffic, path);
+    while (import.Step(kImportBatch) == TLogImport::TState::Reading) {
     }
-    if (import.State() == TCandumpImport::TState::CannotOpen)
-      throw TCliFailure{"cannot open '" + path.toStdString() + "'"};
-    if (import.State() == TCandumpImport::TState::BadLine)
-      throw TCliFailure{path.toStdString() + ": line " + std::to_string(import.BadLineNumber()) + " is not a CAN frame"};
+    if (import.State() == TLogImport::TState::CannotOpen) throw TCliFailure{"cannot open '" + path.toStdString() + "'"};
+    if (import.State() == TLogImport::TState::UnknownFormat)
+      throw TCliFailure{"'" + path.toStdString() + "' is not a log file in a format that is read"};
+    if (import.State() == TLogImport::TState::Bad) throw TCliFailure{path.toStdString() + ": " + import.Problem().Text()};
   }
 
   void Export(TListKind kind, TExportFormat format, const QString& out, const QString& title) {

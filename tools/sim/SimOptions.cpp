@@ -12,7 +12,8 @@ const QCommandLineOption kSerial(QStringLiteral("serial"), QStringLiteral("Seria
 const QCommandLineOption kDescription(QStringLiteral("description"), QStringLiteral("Description to announce (default CAN-IF)."),
                                       QStringLiteral("TEXT"));
 const QCommandLineOption kReplay(QStringLiteral("replay"),
-                                 QStringLiteral("Play a can-utils candump log at its original pace instead of the demo."),
+                                 QStringLiteral("Play a log at its original pace instead of the demo: candump (.log), ASC (.asc),\n"
+                                                "BLF (.blf), TRC (.trc) or SavvyCAN CSV (.csv)."),
                                  QStringLiteral("FILE"));
 const QCommandLineOption kLoop(QStringLiteral("loop"), QStringLiteral("With --replay: start the log over when it ends."));
 const QCommandLineOption kFlood(QStringLiteral("flood"), QStringLiteral("Send frames as fast as the line takes them (benchmarks)."));

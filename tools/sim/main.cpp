@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "CanPackage/source/AsciiAdapterEmulator.h"
+#include "model/LogFormat.h"
 #include "platform/VirtualDevices.h"
 #include "tools/sim/CandumpReplay.h"
 #include "tools/sim/DemoScenario.h"
@@ -38,11 +39,15 @@ sigset_t InstallStopSignals() {
 std::unique_ptr<TTrafficSource> MakeSource(const TSimOptions& options) {
   if (options.Flood) return std::make_unique<TFloodSource>(options.FloodRate);
   if (options.ReplayFile.empty()) return std::make_unique<TDemoScenario>();
-  std::ifstream in(options.ReplayFile);
+  std::ifstream in(options.ReplayFile, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + options.ReplayFile);
-  TCandumpLog log = ReadCandumpLog(in);
+  const std::optional<TLogFormat> format = LogFormatOfFile(QString::fromStdString(options.ReplayFile));
+  if (!format) throw std::runtime_error(options.ReplayFile + " is not a log in a format that is read");
+  const std::unique_ptr<TLogReader> reader = MakeLogReader(*format, in);
+  TLogFile log = ReadLogFile(*reader);
   std::cerr << "ferrolux-sim: " << log.Frames.size() << " frames from " << options.ReplayFile;
-  if (log.SkippedLines) std::cerr << ", " << log.SkippedLines << " malformed lines skipped";
+  if (log.Skipped) std::cerr << ", " << log.Skipped << " lines or objects skipped";
+  if (log.FirstProblem) std::cerr << "; " << log.FirstProblem->Text();
   std::cerr << std::endl;
   return std::make_unique<TCandumpReplay>(std::move(log.Frames), options.Loop);
 }
