@@ -1,0 +1,91 @@
+#include "plot/PlotSamples.h"
+
+#include "signals/SignalCodec.h"
+
+bool TPlotSamples::Subscribe(const TMessageDef& message, std::size_t signal) {
+  if (signal >= message.Signals.size()) return false;
+  TPlotSignalKey key{message.Id, message.Extended, message.Signals[signal].Name};
+  if (Find(key) >= 0) return false;
+  TPlotSeries series;
+  series.Key = std::move(key);
+  Resolve(series);
+  FSeries.push_back(std::move(series));
+  Reindex();
+  Changed();
+  return true;
+}
+
+void TPlotSamples::Unsubscribe(std::size_t series) {
+  if (series >= FSeries.size()) return;
+  FSeries.erase(FSeries.begin() + static_cast<std::ptrdiff_t>(series));
+  Reindex();
+  Changed();
+}
+
+int TPlotSamples::Find(const TPlotSignalKey& key) const {
+  for (std::size_t index = 0; index < FSeries.size(); ++index)
+    if (FSeries[index].Key == key) return static_cast<int>(index);
+  return -1;
+}
+
+void TPlotSamples::ClearSamples() {
+  for (TPlotSeries& series : FSeries) series.Samples.Clear();
+  FHasTime = false;
+  FLastTime = 0;
+  Changed();
+}
+
+void TPlotSamples::DatabasesChanged() {
+  for (TPlotSeries& series : FSeries) Resolve(series);
+  Reindex();
+  Changed();
+}
+
+void TPlotSamples::Resolve(TPlotSeries& series) const {
+  series.Def = nullptr;
+  series.SignalIndex = -1;
+  const TMessageDef* message = FDatabases.Find(series.Key.Id, series.Key.Extended);
+  if (!message || !message->Decodable) return;
+  for (std::size_t index = 0; index < message->Signals.size(); ++index) {
+    if (message->Signals[index].Name != series.Key.Signal) continue;
+    series.Def = message;
+    series.SignalIndex = static_cast<int>(index);
+    series.Message = message->Name;
+    series.Unit = message->Signals[index].Unit;
+    return;
+  }
+}
+
+void TPlotSamples::Reindex() {
+  FByMessage.clear();
+  for (std::size_t index = 0; index < FSeries.size(); ++index)
+    if (FSeries[index].Def) FByMessage[MessageKey(FSeries[index].Key.Id, FSeries[index].Key.Extended)].push_back(index);
+}
+
+void TPlotSamples::FrameEntered(const TCanMsgProg& msg, bool /*received*/) {
+  FHasTime = true;
+  FLastTime = msg.Time;
+  if (FByMessage.empty() || msg.CanId < 0 || msg.CanId > 0x1FFFFFFF) return;
+  const auto found = FByMessage.find(MessageKey(static_cast<std::uint32_t>(msg.CanId), msg.Extended));
+  if (found == FByMessage.end()) return;
+  const TFrameWords words = FrameWords(msg);
+  for (const std::size_t index : found->second) {
+    TPlotSeries& series = FSeries[index];
+    const TSignalDef& signal = *series.Signal();
+    if (!SignalPresent(*series.Def, signal, words)) continue;
+    series.Samples.Append(msg.Time, PhysicalValue(signal, SignalRaw(signal, words)));
+    FAdded = true;
+  }
+  if (!FInDrain && FAdded) DrainEnded();
+}
+
+void TPlotSamples::DrainEnded() {
+  FInDrain = false;
+  if (!FAdded) return;
+  FAdded = false;
+  Changed();
+}
+
+void TPlotSamples::Changed() {
+  if (OnChanged) OnChanged();
+}
