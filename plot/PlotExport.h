@@ -7,7 +7,8 @@
 //   1250;EngineData.EngineSpeed;1500.25;rpm
 //   1260;EngineData.OilTemp;87.5;°C
 //
-// Time is the frame's time in milliseconds, Signal the message and signal name, Value the
+// Time is the frame's stamp in milliseconds, counted on across the adapter counter's turns
+// (see TPlotSamples), Signal the message and signal name, Value the
 // shortest text that reads back as the same double. Cells holding ';', '"', CR or LF are
 // quoted with their quotes doubled. A write failure throws EExportError.
 

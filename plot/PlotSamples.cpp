@@ -1,7 +1,5 @@
 #include "plot/PlotSamples.h"
 
-#include "signals/SignalCodec.h"
-
 bool TPlotSamples::Subscribe(const TMessageDef& message, std::size_t signal) {
   if (signal >= message.Signals.size()) return false;
   TPlotSignalKey key{message.Id, message.Extended, message.Signals[signal].Name};
@@ -32,6 +30,7 @@ void TPlotSamples::ClearSamples() {
   for (TPlotSeries& series : FSeries) series.Samples.Clear();
   FHasTime = false;
   FLastTime = 0;
+  FStamps.Restart();
   Changed();
 }
 
@@ -62,21 +61,36 @@ void TPlotSamples::Reindex() {
     if (FSeries[index].Def) FByMessage[MessageKey(FSeries[index].Key.Id, FSeries[index].Key.Extended)].push_back(index);
 }
 
-void TPlotSamples::FrameEntered(const TCanMsgProg& msg, bool /*received*/) {
-  FHasTime = true;
-  FLastTime = msg.Time;
+void TPlotSamples::FrameEntered(const TCanMsgProg& msg, bool received) {
+  if (received) {
+    FHasTime = true;
+    FLastTime = static_cast<double>(FStamps.Unwrapped(msg.Time));
+  }
   if (FByMessage.empty() || msg.CanId < 0 || msg.CanId > 0x1FFFFFFF) return;
   const auto found = FByMessage.find(MessageKey(static_cast<std::uint32_t>(msg.CanId), msg.Extended));
   if (found == FByMessage.end()) return;
   const TFrameWords words = FrameWords(msg);
-  for (const std::size_t index : found->second) {
-    TPlotSeries& series = FSeries[index];
-    const TSignalDef& signal = *series.Signal();
-    if (!SignalPresent(*series.Def, signal, words)) continue;
-    series.Samples.Append(msg.Time, PhysicalValue(signal, SignalRaw(signal, words)));
-    FAdded = true;
-  }
+  for (const std::size_t index : found->second)
+    if (Take(FSeries[index], FLastTime, words)) FAdded = true;
   if (!FInDrain && FAdded) DrainEnded();
+}
+
+void TPlotSamples::AddHistory(std::size_t series, std::size_t count, const std::function<const TCanMsgProg&(std::size_t)>& frame) {
+  TPlotSeries& target = FSeries[series];
+  if (!target.Def) return;
+  TStampUnwrap stamps;
+  for (std::size_t row = 0; row < count; ++row) {
+    const TCanMsgProg& msg = frame(row);
+    const double time = static_cast<double>(stamps.Unwrapped(msg.Time));
+    if (msg.CanId == static_cast<std::int64_t>(target.Key.Id) && msg.Extended == target.Key.Extended) Take(target, time, FrameWords(msg));
+  }
+}
+
+bool TPlotSamples::Take(TPlotSeries& series, double time, const TFrameWords& words) {
+  const TSignalDef& signal = *series.Signal();
+  if (!SignalPresent(*series.Def, signal, words)) return false;
+  series.Samples.Append(time, PhysicalValue(signal, SignalRaw(signal, words)));
+  return true;
 }
 
 void TPlotSamples::DrainEnded() {

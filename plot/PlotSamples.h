@@ -2,7 +2,8 @@
 // The signals a plot shows and their samples, fed at the drain: a frame of a message with a
 // subscribed signal has the frame's data words read once and only the subscribed signals
 // decoded; every other frame costs one lookup. The end of a drain announces the new samples
-// once. A signal is known by its message (identifier, extended) and name, so that it keeps
+// once. Times are the adapter's stamps in milliseconds counted on across its counter's
+// turns; a sent frame counts at the time of the received frame before it. A signal is known by its message (identifier, extended) and name, so that it keeps
 // its samples and finds its definition again when the databases are loaded anew.
 
 #include <cstdint>
@@ -11,7 +12,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/StampUnwrap.h"
 #include "plot/SampleColumn.h"
+#include "signals/SignalCodec.h"
 #include "signals/SignalDatabases.h"
 #include "views/TrafficObserver.h"
 
@@ -42,6 +45,10 @@ class TPlotSamples : public TTrafficObserver {
   // plotted already. Its samples start with the next frame.
   bool Subscribe(const TMessageDef& message, std::size_t signal);
   void Unsubscribe(std::size_t series);
+  // The samples earlier frames (the trace's rows, `frame(0)` to `frame(count - 1)`) hold for a
+  // series just subscribed, appended without an announcement, their stamps counted on across
+  // the counter's turns as the live ones are.
+  void AddHistory(std::size_t series, std::size_t count, const std::function<const TCanMsgProg&(std::size_t)>& frame);
   [[nodiscard]] std::size_t Count() const { return FSeries.size(); }
   [[nodiscard]] const TPlotSeries& Series(std::size_t index) const { return FSeries[index]; }
   [[nodiscard]] int Find(const TPlotSignalKey& key) const;
@@ -51,7 +58,7 @@ class TPlotSamples : public TTrafficObserver {
   // The definitions are looked up again by message and name.
   void DatabasesChanged();
 
-  // The latest frame time seen, in milliseconds; none before the first frame.
+  // The latest received frame's time, in milliseconds; none before the first frame.
   [[nodiscard]] bool HasTime() const { return FHasTime; }
   [[nodiscard]] double LastTime() const { return FLastTime; }
 
@@ -65,6 +72,7 @@ class TPlotSamples : public TTrafficObserver {
 
  private:
   void Resolve(TPlotSeries& series) const;
+  static bool Take(TPlotSeries& series, double time, const TFrameWords& words);
   void Reindex();
   void Changed();
 
@@ -74,6 +82,7 @@ class TPlotSamples : public TTrafficObserver {
   std::unordered_map<std::uint32_t, std::vector<std::size_t>> FByMessage;
   bool FInDrain = false;
   bool FAdded = false;
+  TStampUnwrap FStamps;
   bool FHasTime = false;
   double FLastTime = 0;
 };

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QToolBar>
 
+#include "icons/AppIcons.h"
 #include "plot/PlotExport.h"
 #include "plot/PlotWidget.h"
 #include "platform/UserMessage.h"
@@ -25,11 +26,14 @@ TPlotWindow::TPlotWindow(TPlotSamples& samples, QWidget* parent) : QMainWindow(p
   QToolBar* bar = addToolBar(QStringLiteral("Plot"));
   bar->setObjectName(QStringLiteral("tbPlot"));
   bar->setMovable(false);
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   actionPlotFit = bar->addAction(QStringLiteral("Fit"), this, [this] { Fit(); });
   actionPlotFit->setObjectName(QStringLiteral("actionPlotFit"));
+  actionPlotFit->setIcon(ThemedAppIcon("zoom-fit-best", "zoom-fit"));
   actionPlotFit->setToolTip(QStringLiteral("Show every sample"));
   actionPlotFollow = bar->addAction(QStringLiteral("Follow"));
   actionPlotFollow->setObjectName(QStringLiteral("actionPlotFollow"));
+  actionPlotFollow->setIcon(AppIcon("auto-scroll"));
   actionPlotFollow->setToolTip(QStringLiteral("Follow the bus: show its last seconds"));
   actionPlotFollow->setCheckable(true);
   actionPlotFollow->setChecked(true);
@@ -49,11 +53,13 @@ TPlotWindow::TPlotWindow(TPlotSamples& samples, QWidget* parent) : QMainWindow(p
     if (FExportDialog->exec() == QDialog::Accepted && !FExportDialog->selectedFiles().isEmpty()) ExportTo(FExportDialog->selectedFiles().front());
   });
   actionPlotExport->setObjectName(QStringLiteral("actionPlotExport"));
+  actionPlotExport->setIcon(ThemedAppIcon("document-save-as", "export"));
   actionPlotExport->setToolTip(QStringLiteral("Export the plotted samples as semicolon text"));
   actionPlotClear = bar->addAction(QStringLiteral("Remove all"), this, [this] {
     while (FSamples.Count() > 0) FSamples.Unsubscribe(FSamples.Count() - 1);
   });
   actionPlotClear->setObjectName(QStringLiteral("actionPlotClear"));
+  actionPlotClear->setIcon(ThemedAppIcon("edit-clear", "clear"));
   actionPlotClear->setToolTip(QStringLiteral("Remove every signal from the plot"));
 
   FExportDialog = new QFileDialog(this, kExportCaption);

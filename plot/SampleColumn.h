@@ -5,7 +5,7 @@
 // that the minimum and maximum of any index range cost at most 2 x 63 steps per level, and a
 // plot of W pixel columns costs what W costs, not what the sample count costs.
 //
-// Times are the frames' times in milliseconds. A sample earlier than the last one (a clock
+// Times are milliseconds (see TPlotSamples). A sample earlier than the last one (a clock
 // that went back) is kept, at the last one's time, so that the times stay sorted.
 // NaN values (IEEE float signals) are kept and left out of every minimum and maximum.
 
