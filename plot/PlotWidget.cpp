@@ -144,7 +144,10 @@ void TPlotWidget::PaintTimeAxis(QPainter& painter) {
     painter.setPen(grid);
     painter.drawLine(at, kGap, at, axis);
     painter.setPen(palette().text().color());
-    painter.drawText(QRect(at - 45, axis + 2, 90, kBottom - 2), Qt::AlignHCenter | Qt::AlignTop, TimeLabel(tick, step));
+    // A label at the left edge starts there, clear of the axis caption.
+    const bool edge = at - 45 < kLeft;
+    painter.drawText(QRect(edge ? kLeft : at - 45, axis + 2, 90, kBottom - 2), (edge ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop,
+                     TimeLabel(tick, step));
   }
   painter.drawText(QRect(0, axis + 2, kLeft - 4, kBottom - 2), Qt::AlignRight | Qt::AlignTop, QStringLiteral("t / s"));
 }

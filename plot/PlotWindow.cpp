@@ -84,6 +84,12 @@ void TPlotWindow::Fit() {
   FPlot->update();
 }
 
+void TPlotWindow::ShowRange(double t0, double t1) {
+  FView.Show(t0, t1);
+  ViewChanged();
+  FPlot->update();
+}
+
 void TPlotWindow::ExportTo(const QString& fileName) {
   QString error;
   if (!SavePlotSamples(FSamples, fileName, error)) ShowUserMessage(TUserMessageKind::Error, kExportCaption, error);

@@ -24,6 +24,8 @@ class TPlotWindow : public QMainWindow {
   void Refresh();
   // The whole capture, as after an import or a loaded trace.
   void Fit();
+  // [t0, t1) milliseconds; stops the following as a zoom does.
+  void ShowRange(double t0, double t1);
   // Writes the plotted samples; a failure is shown in an error box.
   void ExportTo(const QString& fileName);
 

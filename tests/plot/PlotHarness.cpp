@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   samples.OnChanged = [&window] { window.Refresh(); };
   window.resize(1200, 760);
   window.show();
-  if (args.size() >= 7) window.View().Show(args[5].toDouble() * 1000, args[6].toDouble() * 1000);
+  if (args.size() >= 7) window.ShowRange(args[5].toDouble() * 1000, args[6].toDouble() * 1000);
   else window.Fit();
   if (args.size() >= 5) {
     QTimer::singleShot(800, [&] {
