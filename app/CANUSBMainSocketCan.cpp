@@ -12,6 +12,7 @@
 #include "app/CANUSBMain.h"
 #include "app/UserAction.h"
 #include "platform/UserMessage.h"
+#include "plot/PlotWindow.h"
 #include "storage/DataFolder.h"
 #include "views/TraceCandumpLog.h"
 #include "views/TracePage.h"
@@ -63,6 +64,7 @@ bool TfCANUSBMain::ImportTraceLog(const QString& path) {
     batches.stop();
   }
   progress.close();
+  fPlot->Fit();  // an imported capture is seen whole
   TracePage->Panel18()->setText(FTraffic.Trace().MessagesCountText());
   const QString problem = import.ProblemText();
   if (problem.isEmpty()) return true;

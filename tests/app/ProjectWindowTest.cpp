@@ -376,5 +376,15 @@ TEST_F(ProjectWindow, ASignalPlotsFromTheSignalsPageFollowsTheBusAndStopsWhenZoo
   w.TracePage->actonClearTraceList->trigger();
   EXPECT_TRUE(w.PlotSamples().Series(0).Samples.Empty());
   EXPECT_EQ(w.PlotSamples().Count(), 2U);
+
+  // An imported log is shown whole.
+  plot->actionPlotFollow->trigger();
+  ASSERT_TRUE(w.ImportTraceLog(WriteFile(Dir.filePath(QStringLiteral("body.log")),
+                                         "(100.000000) can0 123#0102\n(130.000000) can0 123#0103\n(190.000000) can0 123#0004\n")));
+  ASSERT_EQ(w.PlotSamples().Series(0).Samples.Size(), 3U);
+  EXPECT_EQ(w.PlotSamples().Series(0).Samples.Time(2), 90'000);
+  EXPECT_FALSE(view.Following());
+  EXPECT_LT(view.T0(), 0 + 1);
+  EXPECT_GT(view.T1(), 90'000);
   plot->close();
 }
