@@ -55,7 +55,7 @@ void TfCANUSBMain::PlotSelectedSignals() {
       if (!FPlotSamples->Subscribe(*chosen.Message, signal)) continue;
       // What the trace already holds comes first, so the plot covers the whole capture.
       const std::size_t series = FPlotSamples->Count() - 1;
-      FPlotSamples->AddHistory(series, trace.RowCount(), [&trace](std::size_t row) -> const TCanMsgProg& { return trace.Row(row).Msg; });
+      FPlotSamples->AddHistory(series, trace);
     }
   ShowPlot();
 }

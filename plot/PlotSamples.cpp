@@ -75,13 +75,14 @@ void TPlotSamples::FrameEntered(const TCanMsgProg& msg, bool received) {
   if (!FInDrain && FAdded) DrainEnded();
 }
 
-void TPlotSamples::AddHistory(std::size_t series, std::size_t count, const std::function<const TCanMsgProg&(std::size_t)>& frame) {
+void TPlotSamples::AddHistory(std::size_t series, const TTraceList& trace) {
   TPlotSeries& target = FSeries[series];
   if (!target.Def) return;
   TStampUnwrap stamps;
-  for (std::size_t row = 0; row < count; ++row) {
-    const TCanMsgProg& msg = frame(row);
-    const double time = static_cast<double>(stamps.Unwrapped(msg.Time));
+  double time = 0;
+  for (std::size_t row = 0; row < trace.RowCount(); ++row) {
+    const TCanMsgProg& msg = trace.Row(row).Msg;
+    if (trace.Row(row).Received) time = static_cast<double>(stamps.Unwrapped(msg.Time));
     if (msg.CanId == static_cast<std::int64_t>(target.Key.Id) && msg.Extended == target.Key.Extended) Take(target, time, FrameWords(msg));
   }
 }

@@ -16,6 +16,7 @@
 #include "plot/SampleColumn.h"
 #include "signals/SignalCodec.h"
 #include "signals/SignalDatabases.h"
+#include "views/TraceList.h"
 #include "views/TrafficObserver.h"
 
 struct TPlotSignalKey {
@@ -45,10 +46,9 @@ class TPlotSamples : public TTrafficObserver {
   // plotted already. Its samples start with the next frame.
   bool Subscribe(const TMessageDef& message, std::size_t signal);
   void Unsubscribe(std::size_t series);
-  // The samples earlier frames (the trace's rows, `frame(0)` to `frame(count - 1)`) hold for a
-  // series just subscribed, appended without an announcement, their stamps counted on across
-  // the counter's turns as the live ones are.
-  void AddHistory(std::size_t series, std::size_t count, const std::function<const TCanMsgProg&(std::size_t)>& frame);
+  // The samples the trace's rows hold for a series just subscribed, appended without an
+  // announcement, their times counted as the live ones are.
+  void AddHistory(std::size_t series, const TTraceList& trace);
   [[nodiscard]] std::size_t Count() const { return FSeries.size(); }
   [[nodiscard]] const TPlotSeries& Series(std::size_t index) const { return FSeries[index]; }
   [[nodiscard]] int Find(const TPlotSignalKey& key) const;

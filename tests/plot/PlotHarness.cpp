@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         for (std::size_t signal = 0; signal < message.Signals.size(); ++signal)
           if (parts.size() == 2 && message.Name == parts[0].toStdString() && message.Signals[signal].Name == parts[1].toStdString() &&
               samples.Subscribe(message, signal))
-            samples.AddHistory(samples.Count() - 1, trace.RowCount(), [&trace](std::size_t row) -> const TCanMsgProg& { return trace.Row(row).Msg; });
+            samples.AddHistory(samples.Count() - 1, trace);
   }
   TPlotWindow window(samples);
   samples.OnChanged = [&window] { window.Refresh(); };

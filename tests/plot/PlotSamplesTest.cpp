@@ -176,23 +176,26 @@ TEST_F(PlotSamples, FitShowsEverySampleOfEverySeries) {
 
 TEST_F(PlotSamples, CountsTimeOnAcrossTheCounterTurnLiveAndFromTheTrace) {
   ASSERT_TRUE(samples.Subscribe(Message(165), 0));
-  Drain({Frame(165, {1, 0}, 59'990), Frame(165, {2, 0}, 5)});
-  traffic.EnterSentMessage(Frame(165, {3, 0}, 0));  // a sent frame: at the time of the last received one
+  Drain({Frame(165, {1, 0, 0}, 59'990), Frame(165, {2, 0, 0}, 5)});
+  traffic.EnterSentMessage(Frame(165, {3, 0, 0}, 0));  // a sent frame: at the time of the last received one
+  Drain({Frame(512, {1, 1}, 20)});
   const TSampleColumn* speed = &samples.Series(0).Samples;
   ASSERT_EQ(speed->Size(), 3U);
   EXPECT_EQ(speed->Time(1), 60'005);
   EXPECT_EQ(speed->Time(2), 60'005);
   EXPECT_EQ(speed->Clamped(), 0U);
 
-  // The trace's rows for a signal added later, on the same scale.
-  const std::vector<TCanMsgProg> rows = {Frame(165, {0, 0, 9}, 59'000), Frame(512, {1, 1}, 59'500), Frame(165, {0, 0, 8}, 100)};
+  // The trace's rows for a signal added later, on the same scale; a sent row (its stamp is
+  // not the adapter's) counts at the time of the received row before it.
   ASSERT_TRUE(samples.Subscribe(Message(165), 1));
-  samples.AddHistory(1, rows.size(), [&rows](std::size_t row) -> const TCanMsgProg& { return rows[row]; });
+  samples.AddHistory(1, traffic.Trace());
   const TSampleColumn& temp = samples.Series(1).Samples;
-  ASSERT_EQ(temp.Size(), 2U);
-  EXPECT_EQ(temp.Time(0), 59'000);
-  EXPECT_EQ(temp.Time(1), 60'100);
-  EXPECT_EQ(temp.Value(1), 8 - 40);
+  ASSERT_EQ(temp.Size(), 3U);
+  EXPECT_EQ(temp.Time(0), 59'990);
+  EXPECT_EQ(temp.Time(1), 60'005);
+  EXPECT_EQ(temp.Time(2), 60'005);
+  EXPECT_EQ(temp.Value(0), 0 - 40);
+  EXPECT_EQ(temp.Clamped(), 0U);
 
   samples.ClearSamples();  // a new capture counts from its own first stamp
   Drain({Frame(165, {1, 0}, 40)});
