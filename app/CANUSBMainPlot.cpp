@@ -20,7 +20,9 @@ void TfCANUSBMain::BuildPlot() {
   FPlotSamples = std::make_unique<TPlotSamples>(FSignals->Databases());
   FTraffic.AddObserver(FPlotSamples.get());
   fPlot = new TPlotWindow(*FPlotSamples, this);
-  FPlotSamples->OnChanged = [this] { fPlot->Refresh(); };
+  FPlotSamples->OnChanged = [this] {
+    if (fPlot) fPlot->Refresh();  // gone first at teardown
+  };
   const std::function<void()> databasesChanged = FSignals->OnDatabasesChanged;
   FSignals->OnDatabasesChanged = [this, databasesChanged] {
     if (databasesChanged) databasesChanged();
