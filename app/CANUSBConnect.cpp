@@ -12,6 +12,7 @@
 #include "app/CANUSBMain.h"
 #include "app/UserAction.h"
 #include "platform/CanInterfaces.h"
+#include "plot/PlotSamples.h"
 #include "storage/MyRegValues.h"
 #include "lists/ListView.h"
 #include "views/TracePage.h"
@@ -104,6 +105,7 @@ void TfCANUSBMain::UpdateConnectionState(bool connected, const QString& deviceNa
   if (connected) {
     FSender.ResetFailures();
     RestartStatistics();
+    FPlotSamples->ClearSamples();
     Timer1->start();
     Timer3->start();
     FStatusPanels[0]->setText(QStringLiteral("Version: ") + CanAdapter.GetDeviceVersionString());

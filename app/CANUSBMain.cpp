@@ -29,6 +29,8 @@
 #include "storage/MyRegValues.h"
 #include "storage/ProjectDocument.h"
 #include "lists/ListView.h"
+#include "plot/PlotSamples.h"
+#include "plot/PlotWindow.h"
 #include "signals/SignalsController.h"
 #include "views/MonitorPage.h"
 #include "views/TracePage.h"
@@ -69,12 +71,17 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   fCANUSBAbout = new TfCANUSBAbout(this);
   BuildCatalogWindow();
   BuildStatistics();
+  BuildPlot();
 }
 
 TfCANUSBMain::~TfCANUSBMain() {
   qApp->removeEventFilter(this);
   if (!FClosed) FormClose();
   if (FStatistics) FTraffic.RemoveObserver(FStatistics.get());
+  // The plot window draws the samples; it goes before they do.
+  delete fPlot;
+  fPlot = nullptr;
+  if (FPlotSamples) FTraffic.RemoveObserver(FPlotSamples.get());
   // The pages show the traffic lists; they go before the lists do.
   delete PageControl1;
   PageControl1 = nullptr;

@@ -62,6 +62,8 @@ class TStatisticsPage;
 class TSignalsController;
 class TSignalsPage;
 class TSignalDetailsPane;
+class TPlotSamples;
+class TPlotWindow;
 
 // Makes the HID backend of the window's device controller and of the HID driver (each gets
 // its own); tests put scripted devices behind it.
@@ -166,6 +168,13 @@ class TfCANUSBMain : public QMainWindow {
   void LoadDatabases(const QStringList& paths);
   [[nodiscard]] TSignalsController& Signals() { return *FSignals; }
 
+  // The plot (CANUSBMainPlot.cpp): its window, opened from the Signals page and the tool bar,
+  // its samples fed at the drain, cleared with the trace and at every connect.
+  [[nodiscard]] TPlotWindow* PlotWindow() const { return fPlot; }
+  [[nodiscard]] TPlotSamples& PlotSamples() { return *FPlotSamples; }
+  // Adds the signals of the Signals page's current row to the plot and shows it.
+  void PlotSelectedSignals();
+
   // SocketCAN interfaces and candump logs (CANUSBMainSocketCan.cpp).
   void actionImportTraceLogExecute();
   // Enters a candump log into the trace; false with the reason shown when it stopped early.
@@ -174,6 +183,7 @@ class TfCANUSBMain : public QMainWindow {
   TfCANUSBOptions* fCANUSBOptions = nullptr;
   TfCANUSBAbout* fCANUSBAbout = nullptr;
   TfFormatData* fFormatData = nullptr;
+  TPlotWindow* fPlot = nullptr;
 
   // Components, named as in the window definition.
   TMainPages* PageControl1 = nullptr;
@@ -206,6 +216,7 @@ class TfCANUSBMain : public QMainWindow {
   QAction* actionAbout = nullptr;
   QAction* actionLoadDatabase = nullptr;
   QAction* actionUnloadDatabases = nullptr;
+  QAction* actionShowPlot = nullptr;
   QMenu* RecentDatabasesMenu = nullptr;
   QFileDialog* DatabaseDialog = nullptr;
   // Of the predefined-messages page's tool bar; enabled once that list is placed.
@@ -255,6 +266,8 @@ class TfCANUSBMain : public QMainWindow {
   void ShowBusLoad();
   void BuildSignals();
   void BuildSignalPages();
+  void BuildPlot();
+  void ShowPlot();
   void LoadPresetDatabases();
   void FillRecentDatabases();
   void ShowTraceRowSignals();
@@ -290,6 +303,8 @@ class TfCANUSBMain : public QMainWindow {
   TTrafficViews FTraffic;
   // Observes the traffic: goes before it.
   std::unique_ptr<TSignalsController> FSignals;
+  // Observes the traffic and reads the databases: goes before both.
+  std::unique_ptr<TPlotSamples> FPlotSamples;
   // The check limit is what the chosen driver can load: 0 until a connect picked one.
   THwFilterList FHwFilter{{}, [this] { return CanAdapter.GetFilterCount(); }};
   TTriggerLogList FTriggerLog;

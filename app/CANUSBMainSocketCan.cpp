@@ -12,6 +12,7 @@
 #include "app/CANUSBMain.h"
 #include "app/UserAction.h"
 #include "platform/UserMessage.h"
+#include "plot/PlotWindow.h"
 #include "storage/DataFolder.h"
 #include "views/TraceLogFile.h"
 #include "views/TracePage.h"
@@ -78,6 +79,7 @@ bool TfCANUSBMain::ImportTraceLog(const QString& path) {
     batches.stop();
   }
   progress.close();
+  fPlot->Fit();  // an imported capture is seen whole
   TracePage->Panel18()->setText(FTraffic.Trace().MessagesCountText());
   const QString problem = import.ProblemText();
   if (problem.isEmpty()) return true;

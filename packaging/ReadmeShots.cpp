@@ -17,7 +17,9 @@
 #include "app/MainPages.h"
 #include "app/UserAction.h"
 #include "icons/AppIcons.h"
+#include "plot/PlotWindow.h"
 #include "signals/SignalsController.h"
+#include "signals/SignalsPage.h"
 #include "views/TracePage.h"
 #include "transmit/HotKey.h"
 
@@ -98,6 +100,22 @@ void SelectFirstDecodedTraceRow(TfCANUSBMain& window) {
     }
 }
 
+// The demo bus's engine speed, throttle, fan mode and battery voltage in the Plot window, as a
+// user plots them: the signal's row on the Signals page, then "Plot".
+void PlotDemoSignals(TfCANUSBMain& window) {
+  const QStringList wanted = {QStringLiteral("EngineSpeed"), QStringLiteral("Throttle"), QStringLiteral("FanMode"), QStringLiteral("BatteryVoltage")};
+  QTreeView* tree = window.SignalsPage->vstSignals();
+  const QAbstractItemModel& model = *tree->model();
+  for (const QString& name : wanted)
+    for (int message = 0; message < model.rowCount(); ++message)
+      for (int signal = 0; signal < model.rowCount(model.index(message, 0)); ++signal)
+        if (model.index(signal, 0, model.index(message, 0)).data().toString() == name) {
+          tree->setCurrentIndex(model.index(signal, 0, model.index(message, 0)));
+          window.SignalsPage->actionPlotSignals->trigger();
+        }
+  if (window.PlotWindow()) window.PlotWindow()->resize(1200, 760);
+}
+
 // A few rows of each kind, so the page and the trigger log show what they are for: an answer to
 // the virtual adapter's tester, a periodic keep-alive and a hot key.
 void AddPredefinedMessages(TPredefinedMessageList& list) {
@@ -163,6 +181,7 @@ int main(int argc, char** argv) {
       QCoreApplication::exit(status);
       return;
     }
+    QTimer::singleShot(1000, [&] { PlotDemoSignals(window); });
     // Long enough for a round of the virtual adapter's diagnostic exchange.
     QTimer::singleShot(7000, [&] {
       const QDir dir(outDir);
@@ -173,6 +192,10 @@ int main(int argc, char** argv) {
       SavePage(window, TMainPages::pgPredefinedMessages, dir.filePath(QStringLiteral("predefined-messages.png")));
       SavePage(window, TMainPages::pgTriggerLog, dir.filePath(QStringLiteral("trigger-log.png")));
       SavePage(window, TMainPages::pgStatistics, dir.filePath(QStringLiteral("statistics.png")));
+      if (window.PlotWindow()) {
+        Save(window.PlotWindow(), dir.filePath(QStringLiteral("plot-live.png")));
+        window.PlotWindow()->close();  // before the catalog window is looked for among the windows
+      }
       window.actionDisconnectExecute();  // the catalog decodes only once the capture has ended
       SaveCatalogWindow(window, dir.filePath(QStringLiteral("catalog.png")));
       QCoreApplication::exit(status);

@@ -106,6 +106,14 @@ int TSignalTreeModel::RowOf(const TMessageRow& row) const {
   return static_cast<int>(place - FRows.begin());
 }
 
+TSignalTreeModel::TRowSignals TSignalTreeModel::SignalsAt(const QModelIndex& index) const {
+  if (!index.isValid() || index.model() != this) return {};
+  const auto* row = static_cast<const TMessageRow*>(index.internalPointer());
+  if (row) return {row->Def, {row->Shown[static_cast<std::size_t>(index.row())]}};
+  const TMessageRow& message = *FRows[static_cast<std::size_t>(index.row())];
+  return {message.Def, message.Shown};
+}
+
 int TSignalTreeModel::rowCount(const QModelIndex& parent) const {
   if (!parent.isValid()) return static_cast<int>(FRows.size());
   if (parent.internalPointer() != nullptr || parent.column() != 0) return 0;

@@ -30,6 +30,13 @@ class TSignalTreeModel : public QAbstractItemModel, public TTrafficObserver {
   void DatabasesChanged();
   void Clear();
 
+  // The signals a row stands for: a signal row its own, a message row those shown under it.
+  struct TRowSignals {
+    const TMessageDef* Message = nullptr;
+    std::vector<std::uint32_t> Signals;  // indices in Message->Signals
+  };
+  [[nodiscard]] TRowSignals SignalsAt(const QModelIndex& index) const;
+
   void FrameEntered(const TCanMsgProg& msg, bool received) override;
   void DrainBegun() override { FInDrain = true; }
   void DrainEnded() override;

@@ -1,7 +1,9 @@
 #include "signals/SignalsPage.h"
 
+#include <QToolBar>
 #include <QVBoxLayout>
 
+#include "icons/AppIcons.h"
 #include "lists/ListView.h"
 
 namespace {
@@ -19,10 +21,21 @@ TSignalsPage::TSignalsPage(TSignalTreeModel& tree, QWidget* parent) : QWidget(pa
   setObjectName(QStringLiteral("tsSignals"));
   QVBoxLayout* layout = TightLayout(this);
   layout->addWidget(CreateTitleBar(this, QStringLiteral("Signals")));
+  auto* bar = new QToolBar(this);
+  bar->setObjectName(QStringLiteral("tbSignals"));
+  actionPlotSignals = bar->addAction(QStringLiteral("Plot"));
+  actionPlotSignals->setObjectName(QStringLiteral("actionPlotSignals"));
+  actionPlotSignals->setIcon(AppIcon("plot"));
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  actionPlotSignals->setToolTip(QStringLiteral("Plot the selected signal, or every signal of the selected message"));
+  bar->widgetForAction(actionPlotSignals)->setObjectName(QStringLiteral("btnPlotSignals"));
+  bar->widgetForAction(actionPlotSignals)->setAccessibleName(actionPlotSignals->toolTip());
+  layout->addWidget(bar);
   FTree = CreateTreeListView(this, QStringLiteral("vstSignals"), QStringLiteral("Signals"));
   FTree->setModel(&tree);
   SetColumnWidths(FTree, {200, 80, 70, 60, 120, 140, 130, 110, 110});
   layout->addWidget(FTree, 1);
+  connect(FTree, &QTreeView::doubleClicked, actionPlotSignals, &QAction::trigger);
   // A message seen for the first time opens, so its signals show at once.
   connect(&tree, &QAbstractItemModel::rowsInserted, FTree, [this](const QModelIndex& parent, int first, int last) {
     if (parent.isValid()) return;

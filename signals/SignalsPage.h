@@ -2,6 +2,7 @@
 // The "Signals" page: the tree of the messages and signals the loaded databases decode from the
 // bus, under its title bar; and the pane under the trace with the signals of the selected row.
 
+#include <QAction>
 #include <QLabel>
 #include <QTreeView>
 #include <QWidget>
@@ -15,6 +16,8 @@ class TSignalsPage : public QWidget {
   explicit TSignalsPage(TSignalTreeModel& tree, QWidget* parent = nullptr);
 
   [[nodiscard]] QTreeView* vstSignals() const { return FTree; }
+  // Plots the selected signal, or the signals of the selected message; the window connects it.
+  QAction* actionPlotSignals = nullptr;
 
  private:
   QTreeView* FTree = nullptr;

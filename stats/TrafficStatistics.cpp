@@ -1,24 +1,8 @@
 #include "stats/TrafficStatistics.h"
 
-namespace {
-// The counter's range, judged from the highest stamp it reached before it went back.
-std::int64_t CounterRange(std::int64_t highest) {
-  if (highest < 60'000) return 60'000;
-  if (highest < 65'536) return 65'536;
-  return std::int64_t{1} << 32;
-}
-}  // namespace
-
-std::int64_t TTrafficStatistics::Unwrapped(std::int32_t stampMs) {
-  const std::int64_t stamp = static_cast<std::uint32_t>(stampMs);
-  if (FLastStampMs >= 0 && stamp < FLastStampMs) FTurnsMs += CounterRange(FLastStampMs);
-  FLastStampMs = stamp;
-  return (FTurnsMs + stamp) * 1000;
-}
-
 // A sent frame carries no stamp of its own; it counts at the time of the frame before it.
 void TTrafficStatistics::FrameEntered(const TCanMsgProg& msg, bool received) {
-  if (received) FLastUs = Unwrapped(msg.Time);
+  if (received) FLastUs = FStamps.Unwrapped(msg.Time) * 1000;
   FStatistics.Add(msg, FLastUs);
   if (ExpectedCycleUs && FStatistics.Find(msg.CanId, msg.Extended)->Count == 1)
     FStatistics.SetExpectedCycle(msg.CanId, msg.Extended, ExpectedCycleUs(msg.CanId, msg.Extended));
@@ -43,8 +27,7 @@ void TTrafficStatistics::DrainEnded() {
 
 void TTrafficStatistics::Restart(double bitRate) {
   FStatistics = TBusStatistics(bitRate);
-  FTurnsMs = 0;
-  FLastStampMs = -1;
+  FStamps.Restart();
   FLastUs = 0;
   FDrainClockUs = -1;
   FChanged = true;

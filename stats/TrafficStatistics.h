@@ -1,11 +1,11 @@
 #pragma once
 // The bus figures of the window's frame path: every frame the drain or the sender enters, on
-// the adapter's own time stamps. Those count milliseconds and wrap (at 60,000 on the serial
-// adapters, 65,536 or 2^32 on others), so a stamp lower than the one before starts the next
-// turn of the counter. The figures start again at every connect and every cleared trace.
+// the adapter's own time stamps, counted on across the turns of their counter. The figures
+// start again at every connect and every cleared trace.
 
 #include <functional>
 
+#include "model/StampUnwrap.h"
 #include "stats/BusStatistics.h"
 #include "views/TrafficObserver.h"
 
@@ -36,11 +36,8 @@ class TTrafficStatistics : public TTrafficObserver {
   void RefreshExpectedCycles();
 
  private:
-  [[nodiscard]] std::int64_t Unwrapped(std::int32_t stampMs);
-
   TBusStatistics FStatistics;
-  std::int64_t FTurnsMs = 0;
-  std::int64_t FLastStampMs = -1;
+  TStampUnwrap FStamps;
   std::int64_t FLastUs = 0;
   std::int64_t FDrainClockUs = -1;
   bool FChanged = false;

@@ -109,7 +109,7 @@ TEST_F(MainWindowFixture, StartsUnnamedWithItsLayoutAndEverythingIdle) {
   QStringList buttons;
   for (QAction* a : bar->actions()) buttons << (a->isSeparator() ? QStringLiteral("|") : bar->widgetForAction(a)->objectName());
   EXPECT_EQ(buttons, (QStringList{"btnProjectNew", "btnProjectOpen", "btnProjectSave", "btnProjectSaveAs", "|", "btnLoadDatabase",
-                                  "btnUnloadDatabases", "|", "btnOpenCANUSB",
+                                  "btnUnloadDatabases", "btnShowPlot", "|", "btnOpenCANUSB",
                                   "btnCloseCANUSB", "|", "btnOptions", "btnGetCanStatus", "|", "btnCalculator", "|", "btnProgrammClose"}));
   EXPECT_EQ(w.btnOpenCANUSB->menu(), w.ConnectPopupMenu);
 

@@ -7,11 +7,15 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <deque>
 
 #include "app/MainWindowFixture.h"
 #include "filters/HwFilterPage.h"
 #include "signals/SignalsController.h"
+#include "plot/PlotSamples.h"
+#include "plot/PlotWidget.h"
+#include "plot/PlotWindow.h"
 #include "signals/SignalsPage.h"
 #include "storage/ProjectFiles.h"
 #include "views/TracePage.h"
@@ -301,4 +305,86 @@ TEST_F(ProjectWindow, TheProjectKeepsItsDatabasesAndOpensWithoutAMissingOne) {
   EXPECT_THAT(w.statusBar()->currentMessage().toStdString(),
               ::testing::HasSubstr("Signal database not loaded: " + outside.toStdString() + ": cannot open"));
   EXPECT_TRUE(Messages.isEmpty());
+}
+
+TEST_F(ProjectWindow, ASignalPlotsFromTheSignalsPageFollowsTheBusAndStopsWhenZoomed) {
+  TfCANUSBMain& w = Open();
+  w.LoadDatabases({WriteFile(Dir.filePath(QStringLiteral("body.dbc")), kBodyDbc)});
+  Receive(w, {BodyFrame(0, 1, 100)});
+  QTreeView* signalsList = w.SignalsPage->vstSignals();
+  const QModelIndex body = signalsList->model()->index(0, 0);
+  signalsList->setCurrentIndex(signalsList->model()->index(1, 0, body));  // Lamp
+  w.SignalsPage->actionPlotSignals->trigger();
+  TPlotWindow* plot = w.PlotWindow();
+  ASSERT_NE(plot, nullptr);
+  EXPECT_EQ(plot->objectName(), QStringLiteral("fPlot"));
+  EXPECT_TRUE(plot->isVisible());
+  ASSERT_EQ(w.PlotSamples().Count(), 1U);
+  EXPECT_EQ(w.PlotSamples().Series(0).Name(), "Body.Lamp");
+  signalsList->setCurrentIndex(body);  // the whole message: Door is added, Lamp is there already
+  w.SignalsPage->actionPlotSignals->trigger();
+  ASSERT_EQ(w.PlotSamples().Count(), 2U);
+
+  std::vector<TCanMsgProg> frames;
+  for (int i = 0; i < 3000; ++i) frames.push_back(BodyFrame(static_cast<std::uint8_t>(i & 1), static_cast<std::uint8_t>(i % 50), 1000 + i * 10));
+  w.Traffic().BeginDrain();
+  for (const TCanMsgProg& msg : frames) w.Traffic().DispatchReceivedMessage(msg);
+  w.Traffic().EndDrain();
+  EXPECT_EQ(w.PlotSamples().Series(0).Samples.Size(), 3001U) << "the trace's frame and the new ones";
+  TPlotView& view = plot->View();
+  EXPECT_TRUE(view.Following());
+  EXPECT_EQ(view.T1(), 1000 + 2999 * 10);
+  EXPECT_EQ(view.T1() - view.T0(), 10'000);
+
+  // The wheel zooms about the mouse and stops the following; the button follows again.
+  TPlotWidget* widget = plot->pbPlot();
+  const QPointF at(TPlotWidget::kLeft + widget->PlotWidth() / 2.0, 40);
+  QWheelEvent wheel(at, widget->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(widget, &wheel);
+  EXPECT_FALSE(view.Following());
+  EXPECT_FALSE(plot->actionPlotFollow->isChecked());
+  EXPECT_NEAR(view.T1() - view.T0(), 8'000, 1e-6);
+  const double zoomedT0 = view.T0();
+  QTest::mousePress(widget, Qt::LeftButton, {}, QPoint(300, 50));
+  QTest::mouseMove(widget, QPoint(200, 50));
+  QTest::mouseRelease(widget, Qt::LeftButton, {}, QPoint(200, 50));
+  EXPECT_NEAR(view.T0() - zoomedT0, 100 * 8'000.0 / widget->PlotWidth(), 1e-6);  // dragged left: later times
+  plot->actionPlotFollow->trigger();
+  EXPECT_TRUE(view.Following());
+  EXPECT_EQ(view.T1(), 30'990);
+  plot->actionPlotFit->trigger();
+  EXPECT_FALSE(view.Following());
+  EXPECT_LT(view.T0(), 1000);
+  EXPECT_GT(view.T1(), 30'990);
+
+  // The export writes every sample; a cleared trace clears the plot but keeps its signals.
+  const QString csv = Dir.filePath(QStringLiteral("plot.csv"));
+  plot->ExportTo(csv);
+  QFile file(csv);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = file.readAll().split('\n');
+  ASSERT_EQ(lines.size(), 1 + 2 + 6000 + 1);  // captions, the first frame from the trace, 3000 frames of both, the end
+  EXPECT_EQ(lines[0], "Time;Signal;Value;Unit\r");
+  EXPECT_EQ(lines[1], "100;Body.Lamp;2;W\r");
+  EXPECT_EQ(lines[2], "100;Body.Door;0;\r");
+  EXPECT_EQ(lines[3], "1000;Body.Lamp;0;W\r");
+  EXPECT_EQ(lines[4], "1000;Body.Door;0;\r");
+  EXPECT_EQ(lines[6002], "30990;Body.Door;1;\r");
+  plot->ExportTo(Dir.filePath(QStringLiteral("missing/plot.csv")));
+  ASSERT_EQ(Messages.size(), 1);
+  EXPECT_TRUE(Messages[0].startsWith(QStringLiteral("Export plot: "))) << Messages[0].toStdString();
+  w.TracePage->actonClearTraceList->trigger();
+  EXPECT_TRUE(w.PlotSamples().Series(0).Samples.Empty());
+  EXPECT_EQ(w.PlotSamples().Count(), 2U);
+
+  // An imported log is shown whole.
+  plot->actionPlotFollow->trigger();
+  ASSERT_TRUE(w.ImportTraceLog(WriteFile(Dir.filePath(QStringLiteral("body.log")),
+                                         "(100.000000) can0 123#0102\n(130.000000) can0 123#0103\n(190.000000) can0 123#0004\n")));
+  ASSERT_EQ(w.PlotSamples().Series(0).Samples.Size(), 3U);
+  EXPECT_EQ(w.PlotSamples().Series(0).Samples.Time(2), 90'000);
+  EXPECT_FALSE(view.Following());
+  EXPECT_LT(view.T0(), 0 + 1);
+  EXPECT_GT(view.T1(), 90'000);
+  plot->close();
 }
