@@ -5,10 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "PipelineBench.h"
 #include "stats/BusStatistics.h"
 #include "stats/FrameLength.h"
-#include "stats/TrafficStatistics.h"
 
 namespace {
 std::vector<TCanMsgProg> RandomFrames(std::size_t count, int identifiers) {
@@ -46,21 +44,3 @@ static void BM_BusStatisticsAdd(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_BusStatisticsAdd)->Arg(100)->Arg(2048);
-
-// The receive pipeline with the statistics observing it; against BM_Pipeline of the same
-// identifiers, the statistics' share of the pipeline.
-static void BM_PipelineWithStatistics(benchmark::State& state) {
-  const int ids = static_cast<int>(state.range(0));
-  constexpr std::int64_t kFrames = 1'000'000;
-  std::int64_t dispatched = 0;
-  for (auto _ : state) {
-    TTrafficViews views(QuietSeams());
-    TTrafficStatistics statistics(500'000);
-    views.AddObserver(&statistics);
-    dispatched += ReceiveSaturatedBus(views, ids, kFrames);
-    views.RemoveObserver(&statistics);
-    benchmark::DoNotOptimize(statistics.Statistics().Frames());
-  }
-  state.SetItemsProcessed(dispatched);
-}
-BENCHMARK(BM_PipelineWithStatistics)->Arg(100)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();

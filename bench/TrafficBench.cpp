@@ -12,6 +12,7 @@
 #include "app/ReceivePipeline.h"
 #include "CanPackage/source/ZelCanDriver.h"
 #include "transmit/PredefinedMessageList.h"
+#include "stats/TrafficStatistics.h"
 #include "views/TrafficViews.h"
 
 namespace {
@@ -51,7 +52,8 @@ void ArmTriggers(TPredefinedMessageList& triggers, TTrafficViews& views) {
 
 }  // namespace
 
-static void BM_Pipeline(benchmark::State& state) {
+// The receive pipeline at full load, with `observer` beside the lists when there is one.
+static void RunPipeline(benchmark::State& state, TTrafficObserver* observer) {
   const int ids = static_cast<int>(state.range(0));
   constexpr std::int64_t kFrames = 1'000'000;
   std::int64_t dispatched = 0;
@@ -59,12 +61,24 @@ static void BM_Pipeline(benchmark::State& state) {
     TTrafficViews views(QuietSeams());
     TPredefinedMessageList triggers({});
     ArmTriggers(triggers, views);
+    if (observer) views.AddObserver(observer);
     dispatched += ReceiveSaturatedBus(views, ids, kFrames);
+    if (observer) views.RemoveObserver(observer);
     benchmark::DoNotOptimize(views.Trace().RowCount());
   }
   state.SetItemsProcessed(dispatched);
 }
+
+static void BM_Pipeline(benchmark::State& state) { RunPipeline(state, nullptr); }
 BENCHMARK(BM_Pipeline)->Arg(100)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same with the bus statistics observing it: against BM_Pipeline, their share of it.
+static void BM_PipelineWithStatistics(benchmark::State& state) {
+  TTrafficStatistics statistics(500'000);
+  RunPipeline(state, &statistics);
+  benchmark::DoNotOptimize(statistics.Statistics().Frames());
+}
+BENCHMARK(BM_PipelineWithStatistics)->Arg(100)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // An identifier sweep (a scan, a fuzzing tester): every frame brings a new extended
 // identifier, in scattered order, so each is a row inserted inside the software filter and
