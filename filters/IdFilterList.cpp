@@ -2,11 +2,6 @@
 
 #include "model/CanText.h"
 
-namespace {
-bool FilterLess(const TIdFilterData& a, const TIdFilterData& b) { return CanIdLess(a.CanId, b.CanId); }
-std::int64_t FilterKey(const TIdFilterData& row) { return row.CanId; }
-}  // namespace
-
 QColor WindowsColorToQColor(std::uint32_t color) {
   return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF), static_cast<int>((color >> 16) & 0xFF));
 }
@@ -31,8 +26,8 @@ void TIdFilterList::Changed() const {
 }
 
 const TIdFilterData* TIdFilterList::FindCanIdFilterDataNode(std::int64_t canId) const {
-  const std::size_t row = FIndex.Find(canId);
-  return row == TCanIdIndex::kNone ? nullptr : &FRows.Record(row);
+  const std::size_t slot = FIndex.FindSlot(canId);
+  return slot == TCanIdIndex::kNone ? nullptr : &FRows.RecordAtSlot(slot);
 }
 
 bool TIdFilterList::Admits(std::int64_t canId) const {
@@ -47,13 +42,13 @@ QColor TIdFilterList::ViewColor(std::int64_t canId, bool colorFilterOn) const {
 }
 
 void TIdFilterList::EnsureCanIdInFilter(const TCanMsgProg& msg) {
-  if (FIndex.Find(msg.CanId) != TCanIdIndex::kNone) return;
+  if (FIndex.FindSlot(msg.CanId) != TCanIdIndex::kNone) return;
   TIdFilterData record;
   record.CanId = msg.CanId;
   record.Extended = msg.Extended;
   record.AddToLog = true;
   record.Description.Set(AutomaticDescription(msg.Extended, msg.CanId));
-  InsertInOrder(record, TRowState::CheckBox(true), FIndex, FilterLess, FilterKey);
+  InsertInOrder(record, TRowState::CheckBox(true), FIndex);
   Changed();
 }
 
@@ -70,13 +65,13 @@ void TIdFilterList::ApplyEdit(const QString& idText, bool extended, const QStrin
     record.Description.Set(description);
     FAddMode = false;
     const std::size_t row = FRows.Append(record, TRowState::CheckBox(false));
-    FIndex.NoteAppended(record.CanId, row);
+    FIndex.NoteAdded(record.CanId, FRows.SlotOf(row));
     FModel.RowsAppended();
   } else {
-    const std::size_t row = FIndex.Find(HexToInt64(idText));
-    if (row != TCanIdIndex::kNone) {
-      FRows.Record(row).Description.Set(description);
-      FModel.RowChanged(row);
+    const std::size_t slot = FIndex.FindSlot(HexToInt64(idText));
+    if (slot != TCanIdIndex::kNone) {
+      FRows.RecordAtSlot(slot).Description.Set(description);
+      FModel.RowChanged(FRows.RowOfSlot(slot));
     }
   }
   Changed();
@@ -106,7 +101,7 @@ void TIdFilterList::RemoveRow(std::size_t row) {
   if (row >= FRows.Count()) return;
   FModel.BeginRemoveRow(row);
   FRows.Erase(row);
-  FIndex.Rebuild(FRows, FilterKey);
+  FIndex.Rebuild(FRows);
   FModel.EndRemoveRow();
   Changed();
 }
@@ -118,9 +113,9 @@ void TIdFilterList::ClearFilterList() {
 
 void TIdFilterList::Clear() { ClearRows(); }
 
-void TIdFilterList::RowsReplaced() { FIndex.Rebuild(FRows, FilterKey); }
+void TIdFilterList::RowsReplaced() { FIndex.Rebuild(FRows); }
 
-void TIdFilterList::MergePendingRows() { MergeInOrder(FIndex, FilterLess, FilterKey); }
+void TIdFilterList::MergePendingRows() { MergeInOrder(FIndex); }
 
 QString TIdFilterList::ColumnTitle(int column) const {
   static const char* const kTitles[] = {"Add to log", "E", "Description"};

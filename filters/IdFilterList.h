@@ -37,13 +37,18 @@ static_assert(offsetof(TIdFilterData, Description) == 16);
 [[nodiscard]] QColor WindowsColorToQColor(std::uint32_t color);
 [[nodiscard]] std::uint32_t QColorToWindowsColor(const QColor& color);
 
-class TIdFilterList : public TRowListOf<TIdFilterData>, public TProjectList {
+[[nodiscard]] inline std::int64_t IdFilterKey(const TIdFilterData& row) { return row.CanId; }
+
+class TIdFilterList : public TRowListOf<TIdFilterData, TOrderedRowStore<TIdFilterData, IdFilterKey>>, public TProjectList {
  public:
   explicit TIdFilterList(std::function<void()> projectChanged);
 
   // First row in list order with this identifier, or null.
   [[nodiscard]] const TIdFilterData* FindCanIdFilterDataNode(std::int64_t canId) const;
-  [[nodiscard]] std::size_t FindRow(std::int64_t canId) const { return FIndex.Find(canId); }
+  [[nodiscard]] std::size_t FindRow(std::int64_t canId) const {
+    const std::size_t slot = FIndex.FindSlot(canId);
+    return slot == TCanIdIndex::kNone ? kNoRow : FRows.RowOfSlot(slot);
+  }
   void EnsureCanIdInFilter(const TCanMsgProg& msg);
 
   // The views' questions.

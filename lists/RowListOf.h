@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "lists/CanIdIndex.h"
+#include "lists/RowReorder.h"
 #include "lists/RowModel.h"
 #include "lists/RowStore.h"
 
-template <typename TRecord>
+// TStore is TRowStore, or TOrderedRowStore for a list kept in one order.
+template <typename TRecord, typename TStore = TRowStore<TRecord>>
 class TRowListOf : public TRowListBase {
  public:
   TRowListOf() : FModel(*this) {}
@@ -47,11 +49,7 @@ class TRowListOf : public TRowListBase {
   void SelectRow(std::size_t row) {  // kNoRow clears it
     for (std::size_t i = 0; i < FRows.Count(); ++i) FRows.State(i).Set(RowFlag::vsSelected, i == row);
   }
-  [[nodiscard]] std::size_t SelectedRow() const {
-    for (std::size_t i = 0; i < FRows.Count(); ++i)
-      if (FRows.State(i).Selected()) return i;
-    return kNoRow;
-  }
+  [[nodiscard]] std::size_t SelectedRow() const { return FRows.FirstRowWith(RowFlag::vsSelected); }
 
   void BeginUpdate() { FModel.BeginUpdate(); }
   // The outermost end first puts the rows that arrived meanwhile into their places.
@@ -72,48 +70,45 @@ class TRowListOf : public TRowListBase {
   // identifier in place, so rows found in order stay so until rows are added, removed or moved.
   // During an update (a drain, an import step) new rows wait at the end, already found by the
   // index, and the update's end merges them all in one pass: a bus that brings thousands of
-  // new identifiers a second costs one pass per drain, not one per identifier.
-  template <typename Less, typename Key>
-  void InsertInOrder(const TRecord& record, TRowState state, TCanIdIndex& index, Less less, Key key) {
+  // new identifiers a second costs one merge per drain, not one insertion per identifier.
+  void InsertInOrder(const TRecord& record, TRowState state, TCanIdIndex& index) {
     if (FModel.Suspended()) {
       if (FPendingFrom == kNoRow) {
-        FPendingInOrder = InOrder(less);
+        FPendingInOrder = InOrder();
         FPendingFrom = FRows.Count();
       }
-      index.NoteAppended(key(record), FRows.Append(record, state));
+      index.NoteAdded(TStore::Key(record), FRows.SlotOf(FRows.Append(record, state)));
       return;
     }
-    if (InOrder(less)) {
-      const std::size_t row = FRows.UpperBound(record, less);
+    if (InOrder()) {
+      const std::size_t row = FRows.UpperBound(record);
       FModel.BeginInsertRow(row);
       FRows.Insert(row, record, state);
-      index.NoteInserted(key(record), row);
+      index.NoteAdded(TStore::Key(record), FRows.SlotOf(row));
       FModel.EndInsertRow();
     } else {
       FModel.BeginReset();
       FRows.Append(record, state);
-      FRows.StableSort(less);
-      index.Rebuild(FRows, key);
+      FRows.StableSort();
+      index.Rebuild(FRows);
       FModel.EndReset();
     }
     FInOrderArrangement = FRows.Arrangement();
   }
 
-  template <typename Less, typename Key>
-  void MergeInOrder(TCanIdIndex& index, Less less, Key key) {
+  void MergeInOrder(TCanIdIndex& index) {
     if (FPendingFrom == kNoRow) return;
     const std::size_t firstNew = FPendingFrom;
     FPendingFrom = kNoRow;
     if (!FPendingInOrder) {  // the user had moved rows: the whole list is sorted again
       FModel.BeginReset();
-      FRows.StableSort(less);
-      index.Rebuild(FRows, key);
+      FRows.StableSort();
+      index.Rebuild(FRows);
       FModel.EndReset();
     } else {
       FModel.BeginReorder();
-      FRows.MergeTail(firstNew, less, FNewRowOfOld);
-      index.Remap(FNewRowOfOld);
-      FModel.EndReorder(FNewRowOfOld);
+      FRows.MergeTail(firstNew, FReorder);
+      FModel.EndReorder(FReorder);
     }
     FInOrderArrangement = FRows.Arrangement();
   }
@@ -126,17 +121,14 @@ class TRowListOf : public TRowListBase {
     FModel.EndReset();
   }
 
-  TRowStore<TRecord> FRows;
+  TStore FRows;
   TRowModel FModel;
 
  private:
-  template <typename Less>
-  [[nodiscard]] bool InOrder(Less less) const {
-    return FInOrderArrangement == FRows.Arrangement() || FRows.IsSorted(less);
-  }
+  [[nodiscard]] bool InOrder() const { return FInOrderArrangement == FRows.Arrangement() || FRows.IsSorted(); }
 
   std::uint64_t FInOrderArrangement = static_cast<std::uint64_t>(-1);  // none seen yet
   std::size_t FPendingFrom = kNoRow;  // first row waiting for its place, during an update
   bool FPendingInOrder = false;       // the rows before it were in order
-  std::vector<std::size_t> FNewRowOfOld;  // kept between merges: no fresh pages for each drain
+  TRowReorder FReorder;
 };

@@ -216,12 +216,12 @@ void TRowModel::BeginReorder() {
   for (const QModelIndex& index : FReorderFrom) FReorderStoreRows.push_back(StoreRow(index.row()));
 }
 
-void TRowModel::EndReorder(const std::vector<std::size_t>& newRowOfOld) {
-  RebuildVisibleRows();
+void TRowModel::EndReorder(const TRowReorder& reorder) {
+  if (FFiltered) RebuildVisibleRows();  // merged rows are published visible, as appended ones
   QModelIndexList to;
   to.reserve(FReorderFrom.size());
   for (qsizetype i = 0; i < FReorderFrom.size(); ++i) {
-    const int row = ModelRow(newRowOfOld[FReorderStoreRows[static_cast<std::size_t>(i)]]);
+    const int row = ModelRow(reorder.NewRow(FReorderStoreRows[static_cast<std::size_t>(i)]));
     to << (row < 0 ? QModelIndex() : index(row, FReorderFrom[i].column()));
   }
   changePersistentIndexList(FReorderFrom, to);

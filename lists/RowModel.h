@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lists/RowList.h"
+#include "lists/RowReorder.h"
 
 class TRowModel : public QAbstractTableModel {
   Q_OBJECT
@@ -44,9 +45,9 @@ class TRowModel : public QAbstractTableModel {
   void BeginReset();
   void EndReset();  // also re-reads which rows are visible
   // Around a reorder of the rows (new rows merged into place): the views keep their selection
-  // and current row. newRowOfOld[r] is the store row that old store row r became.
+  // and current row. `reorder` tells the store row each old store row became.
   void BeginReorder();
-  void EndReorder(const std::vector<std::size_t>& newRowOfOld);
+  void EndReorder(const TRowReorder& reorder);
 
   [[nodiscard]] std::size_t StoreRow(int modelRow) const;
   // -1 when the row is hidden or not yet published.

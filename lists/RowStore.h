@@ -86,6 +86,13 @@ class TRowStore {
   [[nodiscard]] TRowState& State(std::size_t row) { return Chunk(row).States[row & kMask]; }
   [[nodiscard]] const TRowState& State(std::size_t row) const { return Chunk(row).States[row & kMask]; }
 
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  [[nodiscard]] std::size_t FirstRowWith(std::uint16_t flag) const {
+    for (std::size_t row = 0; row < FCount; ++row)
+      if (State(row).Has(flag)) return row;
+    return kNone;
+  }
+
   std::size_t Append(const TRecord& record, TRowState state) {
     if ((FCount >> kChunkShift) == FChunks.size()) FChunks.push_back(std::make_unique<TChunk>());
     const std::size_t row = FCount++;
@@ -95,8 +102,7 @@ class TRowStore {
     return row;
   }
 
-  // Shifts the rows from `row` on by one, a chunk's run at a time from the end: a bus that
-  // shows thousands of new identifiers grows the per-identifier lists this way.
+  // Shifts the rows from `row` on by one, a chunk's run at a time from the end.
   void Insert(std::size_t row, const TRecord& record, TRowState state) {
     Append(record, state);
     for (std::size_t last = FCount - 1; last > row;) {
@@ -144,38 +150,6 @@ class TRowStore {
       if (less(record, Record(mid))) hi = mid; else lo = mid + 1;
     }
     return lo;
-  }
-
-  // Rows [0, sorted) are in order of `less`; the rows after them are sorted stably and merged
-  // in, an equal row already there staying first: the same as a stable sort of the whole store.
-  // Merges backwards in place, so each row moves once and nothing is allocated but the new rows'
-  // copy. newRowOfOld[r] receives the row that row r became.
-  template <typename Less>
-  void MergeTail(std::size_t sorted, Less less, std::vector<std::size_t>& newRowOfOld) {
-    std::vector<std::size_t> newRows(FCount - sorted);
-    for (std::size_t i = 0; i < newRows.size(); ++i) newRows[i] = sorted + i;
-    std::stable_sort(newRows.begin(), newRows.end(), [&](std::size_t a, std::size_t b) { return less(Record(a), Record(b)); });
-    std::vector<std::pair<TRecord, TRowState>> copies;
-    copies.reserve(newRows.size());
-    for (std::size_t row : newRows) copies.emplace_back(Record(row), State(row));
-
-    newRowOfOld.resize(FCount);
-    std::size_t old = sorted, fresh = copies.size();
-    while (fresh > 0) {
-      const std::size_t to = old + fresh - 1;
-      if (old > 0 && less(copies[fresh - 1].first, Record(old - 1))) {
-        --old;
-        MoveRow(old, to);
-        newRowOfOld[old] = to;
-      } else {
-        --fresh;
-        Record(to) = copies[fresh].first;
-        State(to) = copies[fresh].second;
-        newRowOfOld[newRows[fresh]] = to;
-      }
-    }
-    for (std::size_t row = 0; row < old; ++row) newRowOfOld[row] = row;
-    ++FArrangement;
   }
 
   template <typename Less>

@@ -97,21 +97,18 @@ std::vector<const TIdStatistics*> TBusStatistics::InIdentifierOrder() const {
 }
 
 const TIdStatistics* TBusStatistics::Find(std::int64_t canId, bool extended) const {
-  const auto it = FIndex.find(Key(canId, extended));
-  return it == FIndex.end() ? nullptr : &FIds[it->second];
+  const std::size_t place = FIndex.Find(Key(canId, extended));
+  return place == TIdSlotMap::kNone ? nullptr : &FIds[place];
 }
 
 void TBusStatistics::SetExpectedCycle(std::int64_t canId, bool extended, std::int64_t cycleUs) {
   FIds[Place(canId, extended)].ExpectedCycleUs = cycleUs;
 }
 
-// Looked up first: an emplace would make (and drop) a node for every frame.
 std::size_t TBusStatistics::Place(std::int64_t canId, bool extended) {
-  const std::int64_t key = Key(canId, extended);
-  if (const auto it = FIndex.find(key); it != FIndex.end()) return it->second;
-  FIndex.emplace(key, FIds.size());
-  FIds.push_back({canId, extended});
-  return FIds.size() - 1;
+  const std::size_t place = FIndex.Emplace(Key(canId, extended), FIds.size());
+  if (place == FIds.size()) FIds.push_back({canId, extended});
+  return place;
 }
 
 TArrival TBusStatistics::Arrival(const TIdStatistics& id, std::int64_t nowUs) const {

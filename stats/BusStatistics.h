@@ -6,9 +6,9 @@
 // stamps, or the trace's), so a capture gives the same figures however often it is read.
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
+#include "lists/IdSlotMap.h"
 #include "model/CanMsgProg.h"
 
 // The bit rate in bit/s of the settings: kbit/s, or what the BTR0/BTR1 pair gives when the
@@ -73,7 +73,7 @@ class TBusStatistics {
 
   double FBitRate;
   std::vector<TIdStatistics> FIds;
-  std::unordered_map<std::int64_t, std::size_t> FIndex;  // identifier and kind -> place in FIds
+  TIdSlotMap FIndex;  // identifier and kind -> place in FIds
   std::uint64_t FFrames = 0;
   std::uint64_t FBits = 0;
   std::int64_t FFirstUs = 0;

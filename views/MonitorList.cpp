@@ -2,11 +2,6 @@
 
 #include <charconv>
 
-namespace {
-bool MonitorLess(const TMonitorData& a, const TMonitorData& b) { return CanIdLess(a.Msg.CanId, b.Msg.CanId); }
-std::int64_t MonitorKey(const TMonitorData& row) { return row.Msg.CanId; }
-}  // namespace
-
 TMonitorList::TMonitorList(const TIdFilterList& filter, TShow8ByteMsg show8ByteMsg, std::function<void()> projectChanged)
     : FFilter(filter), FShow8ByteMsg(std::move(show8ByteMsg)), FProjectChanged(std::move(projectChanged)) {}
 
@@ -15,15 +10,15 @@ void TMonitorList::Changed() const {
 }
 
 const TMonitorData* TMonitorList::FindMonitorDataNode(std::int64_t canId) const {
-  const std::size_t row = FIndex.Find(canId);
-  return row == TCanIdIndex::kNone ? nullptr : &FRows.Record(row);
+  const std::size_t slot = FIndex.FindSlot(canId);
+  return slot == TCanIdIndex::kNone ? nullptr : &FRows.RecordAtSlot(slot);
 }
 
 void TMonitorList::AddToMonitor(const TCanMsgProg& msg, bool received) {
   if (!FFilter.Admits(msg.CanId)) return;
-  const std::size_t row = FIndex.Find(msg.CanId);
-  if (row != TCanIdIndex::kNone)
-    UpdateRow(row, msg);
+  const std::size_t slot = FIndex.FindSlot(msg.CanId);
+  if (slot != TCanIdIndex::kNone)
+    UpdateRow(slot, msg);
   else
     AddRow(msg, received);
   Changed();
@@ -31,8 +26,8 @@ void TMonitorList::AddToMonitor(const TCanMsgProg& msg, bool received) {
 
 // A time stamp that is not later than the reference (a wrap, a sent frame's 0) leaves the
 // period as it was; it still becomes the reference for the next frame.
-void TMonitorList::UpdateRow(std::size_t row, const TCanMsgProg& msg) {
-  TMonitorData& r = FRows.Record(row);
+void TMonitorList::UpdateRow(std::size_t slot, const TCanMsgProg& msg) {
+  TMonitorData& r = FRows.RecordAtSlot(slot);
   r.Msg = msg;
   if (msg.Time > r.LastTime) {
     char digits[24];
@@ -42,7 +37,7 @@ void TMonitorList::UpdateRow(std::size_t row, const TCanMsgProg& msg) {
   }
   r.Count = static_cast<std::int32_t>(static_cast<std::uint32_t>(r.Count) + 1U);
   r.LastTime = msg.Time;
-  FModel.RowChanged(row);
+  FModel.RowChanged(FRows.RowOfSlot(slot));
 }
 
 void TMonitorList::AddRow(const TCanMsgProg& msg, bool received) {
@@ -51,7 +46,7 @@ void TMonitorList::AddRow(const TCanMsgProg& msg, bool received) {
   record.Count = 1;
   record.LastTime = msg.Time;
   record.Received = received;
-  InsertInOrder(record, TRowState{}, FIndex, MonitorLess, MonitorKey);
+  InsertInOrder(record, TRowState{}, FIndex);
 }
 
 void TMonitorList::SetColorFilter(bool on) {
@@ -66,14 +61,22 @@ void TMonitorList::ClearLog() {
 
 void TMonitorList::Clear() { ClearRows(); }
 
-void TMonitorList::RowsReplaced() { FIndex.Rebuild(FRows, MonitorKey); }
+void TMonitorList::RowsReplaced() {
+  FIndex.Rebuild(FRows);
+  const std::size_t selected = SelectedRow();
+  FSelectedSlot = selected == kNoRow ? kNoRow : FRows.SlotOf(selected);
+}
 
-void TMonitorList::MergePendingRows() { MergeInOrder(FIndex, MonitorLess, MonitorKey); }
+void TMonitorList::SelectRow(std::size_t row) {
+  TRowListOf::SelectRow(row);
+  FSelectedSlot = row < FRows.Count() ? FRows.SlotOf(row) : kNoRow;
+}
+
+void TMonitorList::MergePendingRows() { MergeInOrder(FIndex); }
 
 const TMonitorData* TMonitorList::DetailsRow() const {
   if (FRows.Empty()) return nullptr;
-  const std::size_t selected = SelectedRow();
-  return &FRows.Record(selected == kNoRow ? 0 : selected);
+  return FSelectedSlot == kNoRow ? &FRows.Record(0) : &FRows.RecordAtSlot(FSelectedSlot);
 }
 
 QString TMonitorList::ColumnTitle(int column) const {

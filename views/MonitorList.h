@@ -25,7 +25,9 @@ static_assert(offsetof(TMonitorData, Reserved) == 292);
 static_assert(offsetof(TMonitorData, LastTime) == 548);
 static_assert(offsetof(TMonitorData, Received) == 552);
 
-class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
+[[nodiscard]] inline std::int64_t MonitorKey(const TMonitorData& row) { return row.Msg.CanId; }
+
+class TMonitorList : public TRowListOf<TMonitorData, TOrderedRowStore<TMonitorData, MonitorKey>>, public TProjectList {
  public:
   TMonitorList(const TIdFilterList& filter, TShow8ByteMsg show8ByteMsg, std::function<void()> projectChanged);
 
@@ -43,8 +45,10 @@ class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
   void ClearLog();  // the user's "Clear"
   void Clear() override;
 
-  // The first selected row, else the first row; null when the list is empty.
+  // The first selected row, else the first row; null when the list is empty. Asked after
+  // every drain, so the selection is remembered by slot rather than searched for.
   [[nodiscard]] const TMonitorData* DetailsRow() const;
+  void SelectRow(std::size_t row);  // kNoRow clears it
 
   [[nodiscard]] int ColumnCount() const override { return 9; }
   [[nodiscard]] QString ColumnTitle(int column) const override;
@@ -59,7 +63,7 @@ class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
   void MergePendingRows() override;
 
  private:
-  void UpdateRow(std::size_t row, const TCanMsgProg& msg);
+  void UpdateRow(std::size_t slot, const TCanMsgProg& msg);
   [[nodiscard]] QString DescriptionText(const TCanMsgProg& msg) const;
   void AddRow(const TCanMsgProg& msg, bool received);
   void Changed() const;
@@ -68,5 +72,6 @@ class TMonitorList : public TRowListOf<TMonitorData>, public TProjectList {
   TShow8ByteMsg FShow8ByteMsg;
   std::function<void()> FProjectChanged;
   TCanIdIndex FIndex;
+  std::size_t FSelectedSlot = kNoRow;
   bool FColorFilter = false;
 };

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 #include "TrafficFixture.h"
 #include "model/ShortText.h"
 #include "lists/CanIdIndex.h"
+#include "lists/IdSlotMap.h"
+#include "lists/OrderedRowStore.h"
 #include "lists/RowStore.h"
 
 namespace {
@@ -14,6 +18,8 @@ struct TRec {
   std::int32_t Seq = 0;
 };
 bool KeyLess(const TRec& a, const TRec& b) { return a.Key < b.Key; }
+std::int64_t KeyOf(const TRec& r) { return r.Key; }
+using TOrderedRecs = TOrderedRowStore<TRec, KeyOf>;
 }  // namespace
 
 TEST(RowStore, KeepsRowsAcrossChunksThroughInsertEraseAndStableSort) {
@@ -62,25 +68,87 @@ TEST(RowStore, InsertAtAnyPositionMatchesAVectorInsert) {
   }
 }
 
-// The index kept up to date insertion by insertion answers as a rebuilt one does.
-TEST(CanIdIndex, InsertionsKeepTheFirstRowOfEachIdentifier) {
-  TRowStore<TRec> rows;
+// A merge of waiting rows gives what a stable sort of the whole list gives, tells every old
+// and waiting row where it went, and leaves slot and row lookups agreeing.
+TEST(OrderedRowStore, MergeTailMatchesAStableSortAndReportsWhereRowsWent) {
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] { return seed = seed * 1103515245U + 12345U, static_cast<int>((seed >> 8) % 400); };
+  TOrderedRecs rows;
+  std::vector<TRec> expected;
+  int seq = 0;
+  for (const int batch : {1, 7, 300, 1, 2000, 64}) {
+    const std::size_t sorted = rows.Count();
+    std::vector<int> seqOfOldRow;
+    for (std::size_t r = 0; r < sorted; ++r) seqOfOldRow.push_back(rows.Record(r).Seq);
+    for (int i = 0; i < batch; ++i) {
+      const TRec record{next(), seq++};  // keys repeat: equal rows must keep arrival order
+      rows.Append(record, TRowState::CheckBox(record.Seq % 3 == 0));
+      seqOfOldRow.push_back(record.Seq);
+      expected.push_back(record);
+    }
+    TRowReorder reorder;
+    rows.MergeTail(sorted, reorder);
+    std::stable_sort(expected.begin(), expected.end(), KeyLess);
+    ASSERT_EQ(rows.Count(), expected.size());
+    for (std::size_t r = 0; r < expected.size(); ++r) {
+      ASSERT_EQ(rows.Record(r).Seq, expected[r].Seq) << "batch " << batch << ", row " << r;
+      ASSERT_EQ(rows.State(r).Checked(), expected[r].Seq % 3 == 0);
+      ASSERT_EQ(rows.RowOfSlot(rows.SlotOf(r)), r);
+    }
+    for (std::size_t old = 0; old < seqOfOldRow.size(); ++old)
+      ASSERT_EQ(rows.Record(reorder.NewRow(old)).Seq, seqOfOldRow[old]) << "batch " << batch << ", old row " << old;
+  }
+}
+
+// Erasing moves the last slot into the freed one; the list order and the index must not notice.
+TEST(OrderedRowStore, EraseAndInsertKeepOrderAndTheIndexFindsTheFirstRow) {
+  TOrderedRecs rows;
   TCanIdIndex index;
-  const auto key = [](const TRec& r) { return std::int64_t{r.Key}; };
   for (int i = 0; i < 3000; ++i) {
     const TRec record{(i * 7919) % 1000, i};  // every identifier three times, in scattered order
-    const std::size_t at = rows.UpperBound(record, KeyLess);
-    rows.Insert(at, record, TRowState{});
-    index.NoteInserted(record.Key, at);
+    rows.Insert(rows.UpperBound(record), record, TRowState{});
   }
-  ASSERT_TRUE(rows.IsSorted(KeyLess));
-  TCanIdIndex rebuilt;
-  rebuilt.Rebuild(rows, key);
+  rows.Erase(0);
+  rows.Erase(1500);
+  rows.Erase(rows.Count() - 1);
+  ASSERT_TRUE(rows.IsSorted());
+  index.Rebuild(rows);
   for (int id = 0; id < 1000; ++id) {
-    ASSERT_EQ(index.Find(id), rebuilt.Find(id)) << id;
-    EXPECT_EQ(rows.Record(index.Find(id)).Key, id);
+    const std::size_t slot = index.FindSlot(id);
+    ASSERT_NE(slot, TCanIdIndex::kNone) << id;
+    const std::size_t row = rows.RowOfSlot(slot);
+    EXPECT_EQ(rows.Record(row).Key, id);
+    EXPECT_TRUE(row == 0 || rows.Record(row - 1).Key != id) << "not the first row of " << id;
   }
-  EXPECT_EQ(index.Find(1000), TCanIdIndex::kNone);
+  EXPECT_EQ(index.FindSlot(1000), TCanIdIndex::kNone);
+  // The selection is found in list order however the slots lie.
+  EXPECT_EQ(rows.FirstRowWith(RowFlag::vsSelected), TOrderedRecs::kNone);
+  rows.State(2000).Set(RowFlag::vsSelected, true);
+  rows.State(1999).Set(RowFlag::vsSelected, true);
+  EXPECT_EQ(rows.FirstRowWith(RowFlag::vsSelected), 1999u);
+}
+
+// The flat map answers as a node map does through every growth, for keys that share their
+// home bucket, negative keys and keys added twice.
+TEST(IdSlotMap, AnswersAsAReferenceMapThroughGrowth) {
+  TIdSlotMap map;
+  std::unordered_map<std::int64_t, std::size_t> reference;
+  EXPECT_EQ(map.Find(0), TIdSlotMap::kNone);
+  std::uint64_t x = 88172645463325252ULL;
+  for (std::size_t i = 0; i < 100'000; ++i) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    const auto key = static_cast<std::int64_t>(i % 3 == 0 ? (i << 40) : i % 3 == 1 ? (x & 0x1FFFFFFF) : x);
+    const std::size_t expected = reference.emplace(key, i).first->second;
+    ASSERT_EQ(map.Emplace(key, i), expected) << i;
+    if (i % 997 == 0) {
+      for (const auto& [k, slot] : reference) ASSERT_EQ(map.Find(k), slot);
+    }
+  }
+  EXPECT_EQ(map.Count(), reference.size());
+  EXPECT_EQ(map.Find(-1), reference.count(-1) ? reference[-1] : TIdSlotMap::kNone);
+  map.Clear();
+  EXPECT_EQ(map.Find(static_cast<std::int64_t>(3) << 40), TIdSlotMap::kNone);
+  EXPECT_EQ(map.Emplace(7, 1), 1u);
 }
 
 TEST(ShortText, CutsTo255AndUsesWindows1252) {
