@@ -1,0 +1,69 @@
+#include "replay/ReplayController.h"
+
+TReplayController::TReplayController(TReplaySeams seams, TWakeup wakeup, TReplayClock clock)
+    : FSeams(std::move(seams)), FWakeup(wakeup), FClock(std::move(clock)) {}
+
+void TReplayController::Start(TReplaySchedule schedule, bool paused) {
+  Stop();
+  FSchedule = std::make_shared<const TReplaySchedule>(std::move(schedule));
+  FProgress = TReplayProgress{};
+  FProgress.Total = FSchedule->Total();
+  FPaused = paused;
+  // Paused until the wake-up is in place, so no frame can be due before it.
+  FThread = std::make_unique<TReplayThread>(FSchedule, true, FClock);
+  if (FWakeup == TWakeup::EventLoop)
+    FThread->SetWake([this] { QMetaObject::invokeMethod(&FWakeTarget, [this] { Drain(); }, Qt::QueuedConnection); });
+  if (!paused) FThread->Resume();
+  FSeams.Changed();
+}
+
+void TReplayController::Pause() {
+  if (!FThread || FPaused) return;
+  FThread->Pause();
+  FPaused = true;
+  FSeams.Changed();
+}
+
+void TReplayController::Resume() {
+  if (!FThread || !FPaused) return;
+  FThread->Resume();
+  FPaused = false;
+  FSeams.Changed();
+}
+
+void TReplayController::Step() {
+  if (!FThread) return;
+  Pause();
+  FThread->Step();
+}
+
+void TReplayController::Stop() {
+  if (!FThread) return;
+  FThread.reset();  // stops and joins; frames not yet sent are dropped
+  FPaused = false;
+  FSeams.Changed();
+}
+
+bool TReplayController::Drain() {
+  if (!FThread) return false;
+  for (const TReplayItem& item : FThread->TakeFrames()) {
+    // A send may stop the replay (the adapter went away), and so may the user's interrupt.
+    if (!FThread || FSeams.StopRequested()) break;
+    Send(item);
+  }
+  if (FThread && (FSeams.StopRequested() || FThread->Ended())) Stop();
+  else FSeams.Changed();
+  return Running();
+}
+
+void TReplayController::Wait(std::chrono::nanoseconds timeout) {
+  if (FThread) FThread->WaitForFrames(timeout);
+}
+
+void TReplayController::Send(const TReplayItem& item) {
+  if (!FSeams.Send(item.Msg)) ++FProgress.Refused;
+  ++FProgress.Sent;
+  FProgress.ReplayTimeNs = item.ScheduleNs;
+  FProgress.LagNs = FSchedule->AsFastAsPossible() || FPaused ? 0 : std::max<std::int64_t>(0, FClock() - item.DueAtNs);
+  FProgress.MaxLagNs = std::max(FProgress.MaxLagNs, FProgress.LagNs);
+}
