@@ -1,7 +1,29 @@
 #include "replay/ReplayController.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
 TReplayController::TReplayController(TReplaySeams seams, TWakeup wakeup, TReplayClock clock)
-    : FSeams(std::move(seams)), FWakeup(wakeup), FClock(std::move(clock)) {}
+    : FSeams(std::move(seams)), FWakeup(wakeup), FClock(std::move(clock)) {
+  if (wakeup != TWakeup::EventLoop) return;
+  FWakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (FWakeFd < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+  FWakeNotifier = std::make_unique<QSocketNotifier>(FWakeFd, QSocketNotifier::Read);
+  QObject::connect(FWakeNotifier.get(), &QSocketNotifier::activated, FWakeNotifier.get(), [this] {
+    eventfd_t wakes = 0;
+    (void)::eventfd_read(FWakeFd, &wakes);
+    Drain();
+  });
+}
+
+TReplayController::~TReplayController() {
+  FThread.reset();  // joined before the wake-up it writes to goes
+  FWakeNotifier.reset();
+  if (FWakeFd >= 0) ::close(FWakeFd);
+}
 
 void TReplayController::Start(TReplaySchedule schedule, bool paused) {
   Stop();
@@ -11,8 +33,7 @@ void TReplayController::Start(TReplaySchedule schedule, bool paused) {
   FPaused = paused;
   // Paused until the wake-up is in place, so no frame can be due before it.
   FThread = std::make_unique<TReplayThread>(FSchedule, true, FClock);
-  if (FWakeup == TWakeup::EventLoop)
-    FThread->SetWake([this] { QMetaObject::invokeMethod(&FWakeTarget, [this] { Drain(); }, Qt::QueuedConnection); });
+  if (FWakeup == TWakeup::EventLoop) FThread->SetWake([fd = FWakeFd] { (void)::eventfd_write(fd, 1); });
   if (!paused) FThread->Resume();
   FSeams.Changed();
 }

@@ -4,7 +4,7 @@
 // send path when the replay thread says they are due. The window and ferrolux-cli both run
 // replays through this class.
 
-#include <QObject>
+#include <QSocketNotifier>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,12 +32,14 @@ struct TReplaySeams {
 
 class TReplayController {
  public:
-  // How the owner learns that frames are due: a queued call onto the thread this object
-  // lives on (the window's event loop), or by calling Wait (a loop without events).
+  // How the owner learns that frames are due: through the event loop of the thread that made
+  // this object (the window's), or by calling Wait (a loop without events). The replay thread
+  // wakes the event loop through an eventfd it only writes to, so no object of the event
+  // loop is touched from the replay thread.
   enum class TWakeup { EventLoop, Wait };
 
   TReplayController(TReplaySeams seams, TWakeup wakeup, TReplayClock clock = SteadyClockNs);
-  ~TReplayController() { FThread.reset(); }
+  ~TReplayController();
   TReplayController(const TReplayController&) = delete;
   TReplayController& operator=(const TReplayController&) = delete;
 
@@ -64,7 +66,8 @@ class TReplayController {
   TReplaySeams FSeams;
   TWakeup FWakeup;
   TReplayClock FClock;
-  QObject FWakeTarget;  // posted drains die with it, after the thread is joined
+  int FWakeFd = -1;  // TWakeup::EventLoop
+  std::unique_ptr<QSocketNotifier> FWakeNotifier;
   std::shared_ptr<const TReplaySchedule> FSchedule;
   TReplayProgress FProgress;
   bool FPaused = false;

@@ -3,6 +3,9 @@
 // than the capture. Also built with ThreadSanitizer.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <chrono>
 #include <thread>
 
@@ -148,6 +151,36 @@ TEST_F(ReplayThreadTest, ANewStartReplacesTheRunningReplay) {
   Controller.Start(Spaced(3, 0, {0.0, 1}));
   RunFor(5s);
   EXPECT_EQ(SentIds(), (std::vector<std::int64_t>{0x100, 0x101, 0x102}));
+}
+
+// The window's way: the replay thread posts a drain onto the owner's event loop.
+TEST(ReplayEventLoop, DueFramesAreSentFromTheOwnersEventLoopInOrder) {
+  int argc = 1;
+  char name[] = "test_replay";
+  char* argv[] = {name, nullptr};
+  QCoreApplication application(argc, argv);
+  std::vector<std::int64_t> ids;
+  const std::thread::id owner = std::this_thread::get_id();
+  bool sentElsewhere = false;
+  TReplayController controller({[&](const TCanMsgProg& msg) {
+                                  sentElsewhere = sentElsewhere || std::this_thread::get_id() != owner;
+                                  ids.push_back(msg.CanId);
+                                  return true;
+                                }},
+                               TReplayController::TWakeup::EventLoop);
+  controller.Start(Spaced(200, 250, {1.0, 2}));
+  QEventLoop loop;
+  QTimer look;
+  look.setInterval(5);
+  QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+    if (!controller.Running()) loop.quit();
+  });
+  QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+  look.start();
+  loop.exec();
+  ASSERT_EQ(ids.size(), 400u);
+  for (std::size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(ids[i], 0x100 + static_cast<std::int64_t>(i % 200));
+  EXPECT_FALSE(sentElsewhere);
 }
 
 }  // namespace
