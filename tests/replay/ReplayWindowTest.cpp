@@ -12,6 +12,7 @@
 #include "app/SimWindowFixture.h"
 #include "model/CandumpLog.h"
 #include "replay/ReplayBar.h"
+#include "support/PtyAdapter.h"
 #include "support/SimProcess.h"
 #include "transmit/PredefinedMessageList.h"
 
@@ -128,6 +129,27 @@ TEST_F(ReplayWindowTest, PauseStepAndClosingTheAdapterEndTheReplay) {
   EXPECT_FALSE(bar.Controller().Running());
   EXPECT_FALSE(bar.actionReplayPlay->isEnabled());
   EXPECT_FALSE(bar.actionReplayStop->isEnabled());
+}
+
+TEST_F(ReplayWindowTest, FramesTheAdapterRefusesCountInTheStatusBarAndTheReplayGoesOn) {
+  TPtyAdapter adapter;
+  adapter.SetResponder([](const std::string& command) {
+    if (command.rfind("t124", 0) == 0) return std::string("\a");
+    return StandardReply(command);
+  });
+  const std::string log = runtime.Path() + "/refused.log";
+  WriteCandumpLog(log, ReplayFrames(6, {0x123, 0x124}), 500);
+  TfCANUSBMain& w = OpenConnected();
+  TReplayBar& bar = *w.ReplayBar;
+  bar.SetLogFile(QString::fromStdString(log));
+  bar.cbReplayAsFastAsPossible->setChecked(true);
+  bar.actionReplayPlay->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.Controller().Running(); }, 10000));
+  EXPECT_EQ(bar.Controller().Progress().Sent, 6u);
+  EXPECT_EQ(bar.Controller().Progress().Refused, 3u);
+  EXPECT_FALSE(w.SendFailedPanel()->isHidden());
+  EXPECT_EQ(w.SendFailedPanel()->text(), QStringLiteral("Send failed: 3"));
+  w.actionDisconnectExecute();
 }
 
 }  // namespace
