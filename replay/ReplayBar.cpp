@@ -56,6 +56,12 @@ void TReplayBar::BuildControls() {
                                    QStringLiteral("Stop the replay"), false, ThemedAppIcon("media-playback-stop", "stop"));
   actionReplayStep = AddToolAction(this, QStringLiteral("actionReplayStep"), QStringLiteral("Step"),
                                    QStringLiteral("Send the next frame only"), false, ThemedAppIcon("media-skip-forward", "step"));
+  // The progress next to the buttons, wide enough that its changing text moves nothing.
+  lbReplayProgress = new QLabel(this);
+  lbReplayProgress->setObjectName(QStringLiteral("lbReplayProgress"));
+  lbReplayProgress->setMinimumWidth(lbReplayProgress->fontMetrics().horizontalAdvance(
+      QStringLiteral("Frame 1000000 of 1000000, 1000.000 s, lag 10.00 ms (paused)")));
+  addWidget(lbReplayProgress);
   addSeparator();
   seReplaySpeed = new QDoubleSpinBox(this);
   seReplaySpeed->setObjectName(QStringLiteral("seReplaySpeed"));
@@ -66,8 +72,9 @@ void TReplayBar::BuildControls() {
   seReplaySpeed->setValue(1.0);
   seReplaySpeed->setSuffix(QStringLiteral(" x"));
   addWidget(seReplaySpeed);
-  cbReplayAsFastAsPossible = new QCheckBox(QStringLiteral("As fast as the adapter takes"), this);
+  cbReplayAsFastAsPossible = new QCheckBox(QStringLiteral("As fast as possible"), this);
   cbReplayAsFastAsPossible->setObjectName(QStringLiteral("cbReplayAsFastAsPossible"));
+  cbReplayAsFastAsPossible->setToolTip(QStringLiteral("Send each frame as soon as the adapter takes it"));
   addWidget(cbReplayAsFastAsPossible);
   seReplayLoops = new QSpinBox(this);
   seReplayLoops->setObjectName(QStringLiteral("seReplayLoops"));
@@ -77,13 +84,10 @@ void TReplayBar::BuildControls() {
   seReplayLoops->setSpecialValueText(QStringLiteral("Endless"));
   seReplayLoops->setSuffix(QStringLiteral(" times"));
   addWidget(seReplayLoops);
-  cbReplayCheckedIds = new QCheckBox(QStringLiteral("Only identifiers checked in the software filter"), this);
+  cbReplayCheckedIds = new QCheckBox(QStringLiteral("Checked IDs only"), this);
   cbReplayCheckedIds->setObjectName(QStringLiteral("cbReplayCheckedIds"));
+  cbReplayCheckedIds->setToolTip(QStringLiteral("Only identifiers checked in the software filter"));
   addWidget(cbReplayCheckedIds);
-  addSeparator();
-  lbReplayProgress = new QLabel(this);
-  lbReplayProgress->setObjectName(QStringLiteral("lbReplayProgress"));
-  addWidget(lbReplayProgress);
 
   connect(actionReplayChooseLog, &QAction::triggered, this, [this] { RunUserAction([this] { ChooseLog(); }); });
   connect(actionReplayPlay, &QAction::triggered, this, [this] { RunUserAction([this] { Play(); }); });
