@@ -61,20 +61,32 @@ void TReplayController::Step() {
 void TReplayController::Stop() {
   if (!FThread) return;
   FThread.reset();  // stops and joins; frames not yet sent are dropped
+  FPending.clear();
   FPaused = false;
   FSeams.Changed();
 }
 
 bool TReplayController::Drain() {
   if (!FThread) return false;
-  for (const TReplayItem& item : FThread->TakeFrames()) {
-    // A send may stop the replay (the adapter went away), and so may the user's interrupt.
-    if (!FThread || FSeams.StopRequested()) break;
+  for (const TReplayItem& item : FThread->TakeFrames()) FPending.push_back(item);
+  // On the window's thread a replay behind its schedule sends in slices, so the window keeps
+  // answering between them.
+  const std::int64_t sliceEndNs = FClock() + kDrainSliceNs;
+  while (!FPending.empty() && !FSeams.StopRequested()) {
+    const TReplayItem item = FPending.front();
+    FPending.pop_front();
     Send(item);
+    // A send may stop the replay (the adapter went away).
+    if (!FThread) return false;
+    if (FWakeup == TWakeup::EventLoop && FClock() >= sliceEndNs) break;
   }
-  if (FThread && (FSeams.StopRequested() || FThread->Ended())) Stop();
-  else FSeams.Changed();
-  return Running();
+  if (FSeams.StopRequested() || (FPending.empty() && FThread->Ended())) {
+    Stop();
+    return false;
+  }
+  if (!FPending.empty()) (void)::eventfd_write(FWakeFd, 1);  // the rest after the window's own events
+  FSeams.Changed();
+  return true;
 }
 
 void TReplayController::Wait(std::chrono::nanoseconds timeout) {

@@ -6,6 +6,7 @@
 
 #include <QSocketNotifier>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,6 +39,9 @@ class TReplayController {
   // loop is touched from the replay thread.
   enum class TWakeup { EventLoop, Wait };
 
+  // How long one drain on the event loop sends before the window's own events come next.
+  static constexpr std::int64_t kDrainSliceNs = 10'000'000;
+
   TReplayController(TReplaySeams seams, TWakeup wakeup, TReplayClock clock = SteadyClockNs);
   ~TReplayController();
   TReplayController(const TReplayController&) = delete;
@@ -69,6 +73,7 @@ class TReplayController {
   int FWakeFd = -1;  // TWakeup::EventLoop
   std::unique_ptr<QSocketNotifier> FWakeNotifier;
   std::shared_ptr<const TReplaySchedule> FSchedule;
+  std::deque<TReplayItem> FPending;  // taken from the thread, not yet sent
   TReplayProgress FProgress;
   bool FPaused = false;
   std::unique_ptr<TReplayThread> FThread;

@@ -153,12 +153,31 @@ TEST_F(ReplayThreadTest, ANewStartReplacesTheRunningReplay) {
   EXPECT_EQ(SentIds(), (std::vector<std::int64_t>{0x100, 0x101, 0x102}));
 }
 
-// The window's way: the replay thread posts a drain onto the owner's event loop.
-TEST(ReplayEventLoop, DueFramesAreSentFromTheOwnersEventLoopInOrder) {
-  int argc = 1;
-  char name[] = "test_replay";
-  char* argv[] = {name, nullptr};
-  QCoreApplication application(argc, argv);
+// The window's way: the replay thread wakes the owner's event loop, which sends.
+struct ReplayEventLoop : testing::Test {
+  int Argc = 1;
+  char Name[12] = "test_replay";
+  char* Argv[2] = {Name, nullptr};
+  QCoreApplication Application{Argc, Argv};
+
+  // Runs the event loop until the replay ends; how often a 1 ms timer came through meanwhile.
+  static int RunUntilEnded(const TReplayController& controller) {
+    QEventLoop loop;
+    QTimer look;
+    int looks = 0;
+    look.setInterval(1);
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+      ++looks;
+      if (!controller.Running()) loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    look.start();
+    loop.exec();
+    return looks;
+  }
+};
+
+TEST_F(ReplayEventLoop, DueFramesAreSentFromTheOwnersEventLoopInOrder) {
   std::vector<std::int64_t> ids;
   const std::thread::id owner = std::this_thread::get_id();
   bool sentElsewhere = false;
@@ -169,18 +188,25 @@ TEST(ReplayEventLoop, DueFramesAreSentFromTheOwnersEventLoopInOrder) {
                                 }},
                                TReplayController::TWakeup::EventLoop);
   controller.Start(Spaced(200, 250, {1.0, 2}));
-  QEventLoop loop;
-  QTimer look;
-  look.setInterval(5);
-  QObject::connect(&look, &QTimer::timeout, &loop, [&] {
-    if (!controller.Running()) loop.quit();
-  });
-  QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-  look.start();
-  loop.exec();
+  RunUntilEnded(controller);
   ASSERT_EQ(ids.size(), 400u);
   for (std::size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(ids[i], 0x100 + static_cast<std::int64_t>(i % 200));
   EXPECT_FALSE(sentElsewhere);
+}
+
+TEST_F(ReplayEventLoop, ASlowAdapterLeavesTheEventLoopRoomBetweenSlices) {
+  std::size_t sent = 0;
+  TReplayController controller({[&](const TCanMsgProg&) {
+                                  std::this_thread::sleep_for(1ms);
+                                  ++sent;
+                                  return true;
+                                }},
+                               TReplayController::TWakeup::EventLoop);
+  controller.Start(Spaced(200, 0, {0.0, 1}));  // 200 ms of sending, frames queued 64 at a time
+  const int looks = RunUntilEnded(controller);
+  EXPECT_EQ(sent, 200u);
+  // A drain holding the loop for whole queues would let the timer through two or three times.
+  EXPECT_GE(looks, 8);
 }
 
 }  // namespace
