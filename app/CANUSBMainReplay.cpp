@@ -17,10 +17,10 @@ void TfCANUSBMain::BuildReplay() {
   seams.Send = [this](const TCanMsgProg& msg) { return FSender.Send(msg); };
   seams.TraceFrames = [this] {
     const TTraceList& trace = FTraffic.Trace();
-    std::vector<TCanMsgProg> frames;
-    frames.reserve(trace.RowCount());
-    for (std::size_t row = 0; row < trace.RowCount(); ++row) frames.push_back(trace.Row(row).Msg);
-    return frames;
+    std::vector<TTraceFrame> rows;
+    rows.reserve(trace.RowCount());
+    for (std::size_t row = 0; row < trace.RowCount(); ++row) rows.push_back({trace.Row(row).Msg, trace.Row(row).Received});
+    return rows;
   };
   seams.CheckedInFilter = [this](const TCanMsgProg& msg) {
     const TIdFilterData* row = FTraffic.IdFilter().FindCanIdFilterDataNode(msg.CanId);

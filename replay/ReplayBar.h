@@ -19,8 +19,8 @@
 struct TReplayBarSeams {
   // The one send path, on this thread.
   std::function<bool(const TCanMsgProg&)> Send;
-  // The trace's frames in row order.
-  std::function<std::vector<TCanMsgProg>()> TraceFrames;
+  // The trace's rows in row order.
+  std::function<std::vector<TTraceFrame>()> TraceFrames;
   // Whether the software filter has the frame's identifier checked.
   std::function<bool(const TCanMsgProg&)> CheckedInFilter;
   // A log file the user picks; empty when cancelled.

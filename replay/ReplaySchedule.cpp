@@ -8,9 +8,9 @@
 namespace {
 
 const TCanMsgProg& MessageOf(const TCandumpFrame& frame) { return frame.Msg; }
-const TCanMsgProg& MessageOf(const TCanMsgProg& msg) { return msg; }
+const TCanMsgProg& MessageOf(const TTraceFrame& row) { return row.Msg; }
 
-// Offsets from a sequence of stamps; a step back counts as no time at all.
+// Offsets from a sequence of stamps; a step back, or an item without a stamp, counts as no time at all.
 template <typename TStampOf, typename TSource>
 std::vector<TReplayFrame> FramesWithOffsets(const std::vector<TSource>& source, const TReplayFilter& accept,
                                             TStampOf stampUsOf) {
@@ -18,11 +18,13 @@ std::vector<TReplayFrame> FramesWithOffsets(const std::vector<TSource>& source, 
   std::optional<std::int64_t> lastUs;
   std::int64_t offsetUs = 0;
   for (const TSource& item : source) {
-    const std::int64_t stampUs = stampUsOf(item);
+    const std::optional<std::int64_t> stampUs = stampUsOf(item);
     const TCanMsgProg& msg = MessageOf(item);
     if (accept && !accept(msg)) continue;
-    if (lastUs && stampUs > *lastUs) offsetUs += stampUs - *lastUs;
-    lastUs = stampUs;
+    if (stampUs) {
+      if (lastUs && *stampUs > *lastUs) offsetUs += *stampUs - *lastUs;
+      lastUs = stampUs;
+    }
     frames.push_back(TReplayFrame{msg, offsetUs});
   }
   return frames;
@@ -31,13 +33,15 @@ std::vector<TReplayFrame> FramesWithOffsets(const std::vector<TSource>& source, 
 }  // namespace
 
 std::vector<TReplayFrame> ReplayFramesOfLog(const std::vector<TCandumpFrame>& frames, const TReplayFilter& accept) {
-  return FramesWithOffsets(frames, accept, [](const TCandumpFrame& frame) { return frame.TimeUs; });
+  return FramesWithOffsets(frames, accept, [](const TCandumpFrame& frame) { return std::optional(frame.TimeUs); });
 }
 
-std::vector<TReplayFrame> ReplayFramesOfTrace(const std::vector<TCanMsgProg>& frames, const TReplayFilter& accept) {
-  // Unwrapped over every row, filtered or not, so a turn of the counter is never missed.
+std::vector<TReplayFrame> ReplayFramesOfTrace(const std::vector<TTraceFrame>& rows, const TReplayFilter& accept) {
+  // Unwrapped over every received row, filtered or not, so a turn of the counter is never missed.
   TStampUnwrap unwrap;
-  return FramesWithOffsets(frames, accept, [&unwrap](const TCanMsgProg& msg) { return unwrap.Unwrapped(msg.Time) * 1000; });
+  return FramesWithOffsets(rows, accept, [&unwrap](const TTraceFrame& row) {
+    return row.Received ? std::optional(unwrap.Unwrapped(row.Msg.Time) * 1000) : std::nullopt;
+  });
 }
 
 TReplaySchedule::TReplaySchedule(std::vector<TReplayFrame> frames, TReplayPace pace)

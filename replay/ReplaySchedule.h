@@ -26,8 +26,13 @@ using TReplayFilter = std::function<bool(const TCanMsgProg&)>;
 // The frames of a log (time stamps in microseconds) that pass the filter, in file order.
 [[nodiscard]] std::vector<TReplayFrame> ReplayFramesOfLog(const std::vector<TCandumpFrame>& frames,
                                                           const TReplayFilter& accept = {});
-// The frames of a trace, whose millisecond stamps are the adapter's wrapping counter.
-[[nodiscard]] std::vector<TReplayFrame> ReplayFramesOfTrace(const std::vector<TCanMsgProg>& frames,
+// A trace row: received frames carry the adapter's wrapping millisecond counter; sent ones
+// carry no stamp of the bus, so a sent row is due together with the row before it.
+struct TTraceFrame {
+  TCanMsgProg Msg;
+  bool Received = true;
+};
+[[nodiscard]] std::vector<TReplayFrame> ReplayFramesOfTrace(const std::vector<TTraceFrame>& rows,
                                                             const TReplayFilter& accept = {});
 
 struct TReplayPace {

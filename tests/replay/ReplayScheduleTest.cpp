@@ -75,8 +75,15 @@ TEST(ReplaySchedule, StampsGoingBackMakeTheFrameDueRightAfterTheOneBefore) {
 
 TEST(ReplaySchedule, TraceStampsCountOnAcrossTheAdaptersCounterTurn) {
   // The serial adapters' millisecond counter wraps at 60,000.
-  const auto frames = ReplayFramesOfTrace({Frame(1, 59'990), Frame(2, 59'999), Frame(3, 5), Frame(4, 25)});
+  const auto frames = ReplayFramesOfTrace({{Frame(1, 59'990)}, {Frame(2, 59'999)}, {Frame(3, 5)}, {Frame(4, 25)}});
   EXPECT_EQ(DueMs(TReplaySchedule(frames, {1.0, 1}), 4), (std::vector<std::int64_t>{0, 9, 15, 35}));
+}
+
+TEST(ReplaySchedule, SentTraceRowsFollowTheRowBeforeAndTurnNoCounter) {
+  // A sent row's stamp 0 is no turn of the adapter's counter: no minute's wait before it.
+  const auto frames =
+      ReplayFramesOfTrace({{Frame(1, 5'000)}, {Frame(2, 0), false}, {Frame(3, 5'010)}, {Frame(4, 0), false}});
+  EXPECT_EQ(DueMs(TReplaySchedule(frames, {1.0, 1}), 4), (std::vector<std::int64_t>{0, 0, 10, 10}));
 }
 
 TEST(ReplaySchedule, TheFilterDropsFramesAndTimeCountsFromTheFirstOneKept) {
@@ -86,7 +93,7 @@ TEST(ReplaySchedule, TheFilterDropsFramesAndTimeCountsFromTheFirstOneKept) {
   EXPECT_EQ(frames[0].Msg.CanId, 0x101);
   EXPECT_EQ(frames[1].OffsetUs, 200'000);
   // Rows left out of a trace still count the turns of the counter.
-  const auto trace = ReplayFramesOfTrace({Frame(1, 59'000), Frame(2, 100), Frame(1, 200)},
+  const auto trace = ReplayFramesOfTrace({{Frame(1, 59'000)}, {Frame(2, 100)}, {Frame(1, 200)}},
                                          [](const TCanMsgProg& msg) { return msg.CanId == 1; });
   ASSERT_EQ(trace.size(), 2u);
   EXPECT_EQ(trace[1].OffsetUs, 1'200'000);
