@@ -133,19 +133,22 @@ TEST_F(CliPlayTest, TheSimulatorRecordsTheFramesAtTheirScaledOffsets) {
 
   const TLogFile recorded = ReadLogFileAt(QString::fromStdString(record));
   ASSERT_EQ(recorded.Frames.size(), frames.size());
-  std::vector<double> lateMs;
+  // Arrival minus due time; the earliest frame is the reference, as no frame goes out early.
+  std::vector<double> arrivalMs;
   for (std::size_t i = 0; i < frames.size(); ++i) {
     EXPECT_EQ(recorded.Frames[i].Msg.CanId, frames[i].CanId) << i;
     EXPECT_EQ(recorded.Frames[i].Msg.Data, frames[i].Data) << i;
     const double dueMs = static_cast<double>(offsetsUs[i] - offsetsUs[0]) / 2000.0;
-    lateMs.push_back(static_cast<double>(recorded.Frames[i].TimeUs - recorded.Frames[0].TimeUs) / 1000.0 - dueMs);
+    arrivalMs.push_back(static_cast<double>(recorded.Frames[i].TimeUs - recorded.Frames[0].TimeUs) / 1000.0 - dueMs);
   }
-  std::vector<double> sorted = lateMs;
-  std::sort(sorted.begin(), sorted.end());
-  // Loose bounds for a loaded test machine; the benchmark measures the real figures.
-  EXPECT_LT(std::abs(sorted[sorted.size() / 2]), 1.0);
-  EXPECT_GT(sorted.front(), -1.0);
-  EXPECT_LT(std::abs(lateMs.back()), 5.0);
+  const double referenceMs = *std::min_element(arrivalMs.begin(), arrivalMs.end());
+  std::vector<double> lateMs;
+  for (const double ms : arrivalMs) lateMs.push_back(ms - referenceMs);
+  std::sort(lateMs.begin(), lateMs.end());
+  // Loose bounds for a loaded test machine (the benchmark measures the real figures); a wrong
+  // speed factor or a drifting schedule is late by tens to hundreds of milliseconds.
+  EXPECT_LT(lateMs[lateMs.size() / 2], 3.0);
+  EXPECT_LT(lateMs[lateMs.size() * 9 / 10], 20.0);
 }
 
 }  // namespace
