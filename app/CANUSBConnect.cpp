@@ -15,6 +15,7 @@
 #include "plot/PlotSamples.h"
 #include "storage/MyRegValues.h"
 #include "lists/ListView.h"
+#include "replay/ReplayBar.h"
 #include "views/TracePage.h"
 
 void TfCANUSBMain::BuildConnection() {
@@ -101,6 +102,7 @@ void TfCANUSBMain::UpdateConnectionState(bool connected, const QString& deviceNa
   for (QAction* action : {actionOptions, actionProjectNew, actionProjectOpen, actionProjectSave, actionProjectSaveAs})
     action->setEnabled(!connected);
   CanAdapter.SetConnected(connected);
+  if (ReplayBar) ReplayBar->SetAdapterOpen(connected);
 
   if (connected) {
     FSender.ResetFailures();

@@ -72,6 +72,7 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   BuildCatalogWindow();
   BuildStatistics();
   BuildPlot();
+  BuildReplay();
 }
 
 TfCANUSBMain::~TfCANUSBMain() {

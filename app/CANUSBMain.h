@@ -64,6 +64,7 @@ class TSignalsPage;
 class TSignalDetailsPane;
 class TPlotSamples;
 class TPlotWindow;
+class TReplayBar;
 
 // Makes the HID backend of the window's device controller and of the HID driver (each gets
 // its own); tests put scripted devices behind it.
@@ -193,6 +194,7 @@ class TfCANUSBMain : public QMainWindow {
   QToolButton* btnOpenCANUSB = nullptr;
   TMonitorPage* MonitorPage = nullptr;
   TTracePage* TracePage = nullptr;
+  TReplayBar* ReplayBar = nullptr;  // on the trace page
   TIdFilterPage* IdFilterPage = nullptr;
   THwFilterPage* HwFilterPage = nullptr;
   TSendMessagePanel* SendMessagePanel = nullptr;
@@ -267,6 +269,8 @@ class TfCANUSBMain : public QMainWindow {
   void BuildSignals();
   void BuildSignalPages();
   void BuildPlot();
+  // Replay onto the bus (CANUSBMainReplay.cpp): the trace page's Replay tool bar.
+  void BuildReplay();
   void ShowPlot();
   void LoadPresetDatabases();
   void FillRecentDatabases();

@@ -21,18 +21,6 @@ namespace {
 // One batch is one drain of the lists: big enough to be quick, small enough to keep the
 // window answering between batches.
 constexpr std::size_t kImportBatch = 20000;
-
-// Every log format the import reads together first, then each on its own; the import tells
-// the format by the extension, or by the content when that names none.
-QString ImportFilters() {
-  QStringList patterns, filters;
-  for (const TLogFormatInfo& info : LogFormats()) {
-    const QString pattern = QStringLiteral("*.") + QString::fromLatin1(info.Extension);
-    patterns << pattern;
-    filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(info.Name), pattern);
-  }
-  return QStringLiteral("Log files (%1);;%2;;All files (*)").arg(patterns.join(QLatin1Char(' ')), filters.join(QStringLiteral(";;")));
-}
 }  // namespace
 
 void TfCANUSBMain::BuildSocketCan() {
@@ -46,7 +34,7 @@ void TfCANUSBMain::ShowSocketCanLink() {
 
 void TfCANUSBMain::actionImportTraceLogExecute() {
   if (CanAdapter.Connected()) return;
-  QFileDialog dialog(this, QStringLiteral("Import log"), DataFolderPath(), ImportFilters());
+  QFileDialog dialog(this, QStringLiteral("Import log"), DataFolderPath(), LogFileFilters());
   dialog.setObjectName(QStringLiteral("dlgImportLog"));
   // The same dialog on every desktop, and one that tests can drive.
   dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <array>
+#include <fstream>
+#include <stdexcept>
 
 #include "model/AscLog.h"
 #include "model/BlfLog.h"
@@ -100,4 +102,12 @@ TLogFile ReadLogFile(TLogReader& reader) {
   }
   file.Skipped += reader.Skipped();
   return file;
+}
+
+TLogFile ReadLogFileAt(const QString& path) {
+  std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
+  if (!in || !QFileInfo(path).isFile()) throw std::runtime_error("cannot read " + path.toStdString());
+  const std::optional<TLogFormat> format = LogFormatOfFile(path);
+  if (!format) throw std::runtime_error(path.toStdString() + " is not a log in a format that is read");
+  return ReadLogFile(*MakeLogReader(*format, in));
 }

@@ -57,3 +57,6 @@ struct TLogFile {
 };
 // Reads every frame; a bad line is counted and passed over, a bad object ends the reading.
 [[nodiscard]] TLogFile ReadLogFile(TLogReader& reader);
+// The same for a file in any format that is read, by LogFormatOfFile. Throws std::runtime_error
+// "cannot read PATH" or "PATH is not a log in a format that is read".
+[[nodiscard]] TLogFile ReadLogFileAt(const QString& path);

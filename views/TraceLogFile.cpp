@@ -3,9 +3,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringList>
 #include <string>
 
 #include "views/TrafficViews.h"
+
+QString LogFileFilters() {
+  QStringList patterns, filters;
+  for (const TLogFormatInfo& info : LogFormats()) {
+    const QString pattern = QStringLiteral("*.") + QString::fromLatin1(info.Extension);
+    patterns << pattern;
+    filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(info.Name), pattern);
+  }
+  return QStringLiteral("Log files (%1);;%2;;All files (*)").arg(patterns.join(QLatin1Char(' ')), filters.join(QStringLiteral(";;")));
+}
 
 bool WriteTraceLog(const TTraceList& trace, TLogFormat format, QIODevice& out) {
   const std::unique_ptr<TLogWriter> writer = MakeLogWriter(format, out);

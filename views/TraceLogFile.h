@@ -13,6 +13,10 @@
 
 class TTrafficViews;
 
+// The file dialog's filters for every log format that is read: all of them together first,
+// then each on its own, then all files (a log is also told by its content).
+[[nodiscard]] QString LogFileFilters();
+
 // Every trace row, those a search hides included, in row order, stamped Time/1000 s.
 [[nodiscard]] bool WriteTraceLog(const TTraceList& trace, TLogFormat format, QIODevice& out);
 // Through QSaveFile, so a failed write leaves an existing file as it was.

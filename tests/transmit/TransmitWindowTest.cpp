@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "app/MainPages.h"
-#include "app/MainWindowFixture.h"
+#include "app/SimWindowFixture.h"
 #include "model/CandumpLog.h"
 #include "platform/FtD2xx.h"
 #include "storage/ProjectDocument.h"
@@ -29,16 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TransmitWindowFixture : MainWindowFixture {
-  void SetUp() override {
-    MainWindowFixture::SetUp();
-    FT_SetSysfsLayout({runtime.Path() + "/sys-empty", "/dev"});
-  }
-  void TearDown() override {
-    MainWindowFixture::TearDown();
-    FT_SetSysfsLayout({});
-  }
-
+struct TransmitWindowFixture : SimWindowFixture {
   TPredefinedMessagePage& Page() { return *window->PredefinedMessagePage; }
   TPredefinedMessageList& List() { return window->PredefinedMessages(); }
   static void Type(QWidget* field, const QString& text) {
@@ -46,8 +37,6 @@ struct TransmitWindowFixture : MainWindowFixture {
     if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
     QTest::keyClicks(field, text);
   }
-
-  TScopedRuntimeDir runtime;
 };
 
 }  // namespace

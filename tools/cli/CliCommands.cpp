@@ -2,6 +2,7 @@
 #include "tools/cli/CliCommands.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QString>
 #include <chrono>
 #include <csignal>
@@ -17,8 +18,10 @@
 #include "CanPackage/source/ZelCanUsb.h"
 #include "CanPackage/source/ZelCanUsbSerial.h"
 #include "app/ReceivePipeline.h"
+#include "model/LogFormat.h"
 #include "platform/CanInterfaces.h"
 #include "platform/TickCount.h"
+#include "replay/ReplayController.h"
 #include "signals/SignalCsv.h"
 #include "storage/TreeFile.h"
 #include "tools/cli/CliFileCommands.h"
@@ -246,6 +249,57 @@ int RunSend(const TCliArgs& args) {
   return kExitNotAcknowledged;
 }
 
+// The capture's frames to replay; what the reader passed over is said on stderr.
+std::vector<TReplayFrame> ReadReplayFrames(const std::string& path, const std::vector<std::int64_t>& ids) {
+  TLogFile capture;
+  try {
+    capture = ReadLogFileAt(QString::fromStdString(path));
+  } catch (const std::runtime_error& error) {
+    throw TCliFailure{error.what()};
+  }
+  if (capture.FirstProblem)
+    PrintError(path + ": " + std::to_string(capture.Skipped) + " lines or objects passed over; " + capture.FirstProblem->Text());
+  TReplayFilter accept;
+  if (!ids.empty())
+    accept = [&ids](const TCanMsgProg& msg) { return std::find(ids.begin(), ids.end(), msg.CanId) != ids.end(); };
+  return ReplayFramesOfLog(capture.Frames, accept);
+}
+
+// "1200 frames sent in 0.600 s, largest lag 0.31 ms"
+void PrintReplaySummary(const TReplayProgress& progress) {
+  std::printf("%llu frames sent in %.3f s, largest lag %.2f ms\n", static_cast<unsigned long long>(progress.Sent),
+              static_cast<double>(progress.ReplayTimeNs) / 1e9, static_cast<double>(progress.MaxLagNs) / 1e6);
+  std::fflush(stdout);
+}
+
+// Replays a log with its timing. Frames the adapter receives meanwhile are read and dropped,
+// so they do not pile up in the driver.
+int RunPlay(const TCliArgs& args) {
+  const TCliOptions options = ReadAdapterOptions(args);
+  const TCliPlayOptions play = ReadPlayOptions(args);
+  TReplaySchedule schedule(ReadReplayFrames(args.Arguments.at(1), play.Ids), play.Pace);
+  StopOnInterrupt();
+  TOpenAdapter adapter(options);
+  TReplayController replay({[&adapter](const TCanMsgProg& msg) { return adapter.Send(msg); },
+                            [] { return gStopRequested != 0; }},
+                           TReplayController::TWakeup::Wait);
+  replay.Start(std::move(schedule));
+  TReceiveHandlers handlers;
+  handlers.Frame = [](const TCanMsgProg&) {};
+  handlers.Done = [&replay] { return !replay.Running(); };
+  handlers.Idle = [&replay] {
+    replay.Wait(std::chrono::milliseconds(2));
+    replay.Drain();
+  };
+  handlers.PollInterval = std::chrono::microseconds(0);
+  ReceiveUntilStopped(adapter, options, handlers);
+  replay.Stop();
+  PrintReplaySummary(replay.Progress());
+  if (replay.Progress().Refused == 0) return kExitOk;
+  PrintError(std::to_string(replay.Progress().Refused) + " frames were not acknowledged by the adapter");
+  return kExitNotAcknowledged;
+}
+
 }  // namespace
 
 const TCliProgramSpec& CliProgram() {
@@ -281,6 +335,13 @@ const TCliProgramSpec& CliProgram() {
           {"stats", "Print the bus load and each identifier's count, bits on the wire and period as semicolon-separated text.",
            {{"IN", "A trace: candump log (.log) or trace list file (.tr1)."}},
            {{"bitrate", "KBITS", "Bit rate in kbit/s for the load; the stored setting by default."}}, RunStats},
+          {"play", "Replay a log onto the bus with its recorded timing, faster or slower.",
+           {kSerial, {"IN", "A log: candump (.log), ASC (.asc), BLF (.blf), TRC (.trc), SavvyCAN CSV (.csv)."}},
+           {{"speed", "F", "Speed factor from 0.1 to 10 (default 1), or 'max': as fast as the adapter takes."},
+            {"loop", "N", "Play the log N times (default 1); 0 plays it until interrupted."},
+            {"id", "ID", "Replay only this identifier (hexadecimal); may be given several times."}, BitRate, Btr, Code,
+            Mask},
+           RunPlay},
       }};
   return kProgram;
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 #include "tools/cli/CliCommands.h"
@@ -32,7 +33,8 @@ std::uint64_t DecimalValue(const std::string& text, std::uint64_t min, std::uint
   return value;
 }
 
-double SecondsValue(const std::string& text, const std::string& what) {
+// A finite decimal number taking the whole text, or nothing.
+std::optional<double> NumberValue(const std::string& text) {
   std::size_t used = 0;
   double value = 0;
   try {
@@ -40,9 +42,14 @@ double SecondsValue(const std::string& text, const std::string& what) {
   } catch (const std::exception&) {
     used = 0;
   }
-  if (used == 0 || used != text.size() || !std::isfinite(value) || value <= 0)
-    throw TUsageError(what + " must be a positive number of seconds, not '" + text + "'");
+  if (used == 0 || used != text.size() || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+double SecondsValue(const std::string& text, const std::string& what) {
+  const std::optional<double> value = NumberValue(text);
+  if (!value || *value <= 0) throw TUsageError(what + " must be a positive number of seconds, not '" + text + "'");
+  return *value;
 }
 
 std::string Hex(std::uint64_t value, int digits) {
@@ -138,4 +145,22 @@ void LoadSignalDatabases(const TCliArgs& args, TSignalDatabases& databases) {
 double ReadBitRateOption(const TCliArgs& args) {
   if (!args.Has("bitrate")) return 0;
   return 1000.0 * static_cast<double>(DecimalValue(args.Value("bitrate"), 1, 65535, "--bitrate"));
+}
+
+TCliPlayOptions ReadPlayOptions(const TCliArgs& args) {
+  TCliPlayOptions play;
+  if (args.Has("speed")) {
+    const std::string& text = args.Value("speed");
+    const std::optional<double> speed = text == "max" ? std::optional(0.0) : NumberValue(text);
+    if (!speed || (*speed != 0 && (*speed < TReplayPace::kMinSpeed || *speed > TReplayPace::kMaxSpeed)) || *speed < 0)
+      throw TUsageError("--speed must be a factor from 0.1 to 10 or 'max', not '" + text + "'");
+    play.Pace.Speed = *speed;
+  }
+  if (args.Has("loop")) play.Pace.Loops = static_cast<std::uint32_t>(DecimalValue(args.Value("loop"), 0, UINT32_MAX, "--loop"));
+  for (const std::string& id : args.AllValues("id")) {
+    const std::uint64_t value = HexValue(id, 8, "--id");
+    if (value > 0x1FFFFFFF) throw TUsageError("--id must be an identifier up to 1FFFFFFF, not '" + id + "'");
+    play.Ids.push_back(static_cast<std::int64_t>(value));
+  }
+  return play;
 }

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/CanMsgProg.h"
+#include "replay/ReplaySchedule.h"
 #include "signals/SignalDatabases.h"
 #include "tools/cli/CliCommandLine.h"
 
@@ -33,6 +35,13 @@ inline constexpr TCliOptionSpec Timeout{"timeout", "SECONDS", "Stop after this m
 inline constexpr TCliOptionSpec Duration{"duration", "SECONDS", "Run this many seconds, then close the adapter."};
 inline constexpr TCliOptionSpec Dbc{"dbc", "FILE", "A signal database (.dbc); may be given several times, the first definition of an identifier wins."};
 }  // namespace CliOption
+
+// How play replays a capture: --speed (0.1 to 10, or max), --loop (0: endless), --id (repeated).
+struct TCliPlayOptions {
+  TReplayPace Pace;
+  std::vector<std::int64_t> Ids;  // all identifiers when empty
+};
+[[nodiscard]] TCliPlayOptions ReadPlayOptions(const TCliArgs& args);
 
 // The databases the --dbc options name, their warnings printed on stderr. An unreadable one
 // ends the command with its "FILE:LINE:COLUMN: expected ..." message (TCliFailure).

@@ -39,12 +39,7 @@ sigset_t InstallStopSignals() {
 std::unique_ptr<TTrafficSource> MakeSource(const TSimOptions& options) {
   if (options.Flood) return std::make_unique<TFloodSource>(options.FloodRate);
   if (options.ReplayFile.empty()) return std::make_unique<TDemoScenario>();
-  std::ifstream in(options.ReplayFile, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + options.ReplayFile);
-  const std::optional<TLogFormat> format = LogFormatOfFile(QString::fromStdString(options.ReplayFile));
-  if (!format) throw std::runtime_error(options.ReplayFile + " is not a log in a format that is read");
-  const std::unique_ptr<TLogReader> reader = MakeLogReader(*format, in);
-  TLogFile log = ReadLogFile(*reader);
+  TLogFile log = ReadLogFileAt(QString::fromStdString(options.ReplayFile));
   std::cerr << "ferrolux-sim: " << log.Frames.size() << " frames from " << options.ReplayFile;
   if (log.Skipped) std::cerr << ", " << log.Skipped << " lines or objects skipped";
   if (log.FirstProblem) std::cerr << "; " << log.FirstProblem->Text();
