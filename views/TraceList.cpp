@@ -16,6 +16,10 @@ void TTraceList::AddToTrace(const TCanMsgProg& msg, bool received) {
   record.Received = received;
   FRows.Append(record, TRowState{});
   FModel.RowsAppended();
+  if (FSink) {
+    FSink->RowAppended(record);
+    if (!FModel.Suspended()) FSink->BatchEnded();
+  }
   if (FProjectChanged) FProjectChanged();
   if (received && FAutoScroll) RequestScroll();
 }
@@ -30,6 +34,7 @@ void TTraceList::RequestScroll() {
 
 void TTraceList::EndUpdate() {
   FModel.EndUpdate();
+  if (FSink && !FModel.Suspended()) FSink->BatchEnded();
   if (FScrollPending && !FModel.Suspended()) {
     FScrollPending = false;
     if (OnScrollToLast) OnScrollToLast();
@@ -63,6 +68,10 @@ void TTraceList::ClearTrace() {
 }
 
 void TTraceList::Clear() { ClearRows(); }
+
+void TTraceList::RowsReplaced() {
+  if (FSink) FSink->RowsReplaced(*this);
+}
 
 QString TTraceList::MessagesCountText() const {
   return QString::asprintf(" Messages count: %d", static_cast<int>(FRows.Count()));

@@ -16,12 +16,26 @@ static_assert(sizeof(TTraceData) == 40);
 static_assert(offsetof(TTraceData, Msg) == 0);
 static_assert(offsetof(TTraceData, Received) == 32);
 
+class TTraceList;
+
+// Where the trace's rows go besides memory (the capture file). It sees each row the trace
+// takes, the end of each batch of rows, and every wholesale change (clear, load).
+class TTraceSink {
+ public:
+  virtual ~TTraceSink() = default;
+  virtual void RowAppended(const TTraceData& row) = 0;
+  virtual void BatchEnded() = 0;
+  virtual void RowsReplaced(const TTraceList& trace) = 0;
+};
+
 class TTraceList : public TRowListOf<TTraceData>, public TProjectList {
  public:
   TTraceList(const TIdFilterList& filter, TShow8ByteMsg show8ByteMsg, std::function<bool()> deviceConnected,
              std::function<void()> projectChanged);
 
   void AddToTrace(const TCanMsgProg& msg, bool received);
+  // Not owned; null for none. It removes itself before it goes.
+  void SetSink(TTraceSink* sink) { FSink = sink; }
 
   void SetColorFilter(bool on);  // actionTraceColor
   [[nodiscard]] bool ColorFilter() const { return FColorFilter; }
@@ -55,6 +69,7 @@ class TTraceList : public TRowListOf<TTraceData>, public TProjectList {
 
  private:
   void RequestScroll();
+  void RowsReplaced() override;
 
   const TIdFilterList& FFilter;
   TShow8ByteMsg FShow8ByteMsg;
@@ -63,4 +78,5 @@ class TTraceList : public TRowListOf<TTraceData>, public TProjectList {
   bool FColorFilter = false;
   bool FAutoScroll = false;
   bool FScrollPending = false;
+  TTraceSink* FSink = nullptr;
 };
