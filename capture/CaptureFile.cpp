@@ -45,12 +45,33 @@ void EncodeCaptureBlock(std::uint64_t firstRow, std::span<const TTraceData> rows
   std::memcpy(out.data() + at, header.Bytes().data(), kBlockHeaderSize);
 }
 
-TCaptureReader::TResult TCaptureReader::Open(const QString& path) {
+void TCaptureReader::Reset() {
   FFile.close();
   FBlocks.clear();
   FRows = 0;
   FStartMs = 0;
   FGoodBytes = 0;
+}
+
+void TCaptureReader::Close() { Reset(); }
+
+bool TCaptureReader::Follow(const QString& path) {
+  Reset();
+  FFile.setFileName(path);
+  FGoodBytes = kHeaderSize;
+  // Unbuffered: the file grows behind this reader's back.
+  return FFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+void TCaptureReader::NoteBlock(std::uint32_t rows) {
+  const std::int64_t rowsAt = FGoodBytes + static_cast<std::int64_t>(kBlockHeaderSize);
+  FBlocks.push_back(TBlock{rowsAt, FRows, rows});
+  FRows += rows;
+  FGoodBytes = rowsAt + static_cast<std::int64_t>(rows * kRowSize);
+}
+
+TCaptureReader::TResult TCaptureReader::Open(const QString& path) {
+  Reset();
   FFile.setFileName(path);
   if (!FFile.open(QIODevice::ReadOnly)) return TResult::CannotOpen;
   std::uint8_t header[kHeaderSize];
@@ -80,10 +101,7 @@ bool TCaptureReader::ReadBlock(std::int64_t offset) {
   if (FFile.read(reinterpret_cast<char*>(FBuffer.data()), static_cast<qint64>(FBuffer.size())) != static_cast<qint64>(FBuffer.size()))
     return false;
   if (BlockCrc(rows, firstRow, FBuffer.data()) != crc) return false;
-  const std::int64_t rowsAt = offset + static_cast<std::int64_t>(kBlockHeaderSize);
-  FBlocks.push_back(TBlock{rowsAt, firstRow, rows});
-  FRows += rows;
-  FGoodBytes = rowsAt + static_cast<std::int64_t>(FBuffer.size());
+  NoteBlock(rows);
   return true;
 }
 

@@ -57,6 +57,12 @@ class TCaptureReader {
   // the file cannot be read any more.
   [[nodiscard]] bool Read(std::uint64_t first, std::size_t count, std::vector<TTraceData>& out);
 
+  // For the file being written: opens it without checking anything, and learns its blocks
+  // from the writing side, one NoteBlock for each block handed to the writer, in order.
+  [[nodiscard]] bool Follow(const QString& path);
+  void NoteBlock(std::uint32_t rows);
+  void Close();
+
  private:
   struct TBlock {
     std::int64_t Offset;  // of the first row's bytes
@@ -64,6 +70,7 @@ class TCaptureReader {
     std::uint32_t Rows;
   };
   bool ReadBlock(std::int64_t offset);
+  void Reset();
 
   QFile FFile;
   std::vector<TBlock> FBlocks;

@@ -48,12 +48,14 @@ void TCaptureRecorder::StartFile() {
   }
   FPath = path;
   FState = TState::Writing;
+  if (!FReadBack.Follow(path)) FReadBack.Close();
   FRowsHanded = 0;
   FLastHandOver = std::chrono::steady_clock::now();
 }
 
 void TCaptureRecorder::EndFile() {
   FWriter.Stop();
+  FReadBack.Close();
   FBlock.clear();
   if (!FPath.isEmpty()) QFile::remove(FPath);
   FPath.clear();
@@ -78,6 +80,7 @@ void TCaptureRecorder::HandOver() {
   std::vector<std::uint8_t> bytes;
   EncodeCaptureBlock(FRowsHanded, FBlock, bytes);
   FWriter.Submit(std::move(bytes), static_cast<std::uint32_t>(FBlock.size()));
+  FReadBack.NoteBlock(static_cast<std::uint32_t>(FBlock.size()));
   FRowsHanded += FBlock.size();
   FBlock.clear();
 }
@@ -108,4 +111,14 @@ void TCaptureRecorder::RowsReplaced(const TTraceList& trace) {
   FStatusText.clear();
   for (std::size_t row = 0; row < trace.RowCount(); ++row) RowAppended(trace.Row(row));
   HandOver();
+}
+
+bool TCaptureRecorder::HoldsRows(std::uint64_t rows) {
+  if (FState != TState::Writing) return false;
+  Sync();
+  return FState == TState::Writing && FRowsHanded == rows && FWriter.Report().RowsWritten == rows;
+}
+
+bool TCaptureRecorder::ReadRows(std::uint64_t first, std::size_t count, std::vector<TTraceData>& out) {
+  return FReadBack.Read(first, count, out);
 }

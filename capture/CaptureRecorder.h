@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "capture/CaptureFile.h"
 #include "capture/CaptureWriter.h"
 #include "views/TraceList.h"
 
@@ -47,6 +48,8 @@ class TCaptureRecorder : public TTraceSink {
   void RowAppended(const TTraceData& row) override;
   void BatchEnded() override;
   void RowsReplaced(const TTraceList& trace) override;
+  [[nodiscard]] bool HoldsRows(std::uint64_t rows) override;
+  [[nodiscard]] bool ReadRows(std::uint64_t first, std::size_t count, std::vector<TTraceData>& out) override;
 
  private:
   enum class TState { Idle, Writing, MemoryOnly };
@@ -61,6 +64,7 @@ class TCaptureRecorder : public TTraceSink {
   QString FStatusText;
   QString FPath;
   TCaptureWriter FWriter;
+  TCaptureReader FReadBack;  // the file as written, for the rows that left memory
   std::vector<TTraceData> FBlock;
   std::uint64_t FRowsHanded = 0;  // rows of the file before FBlock
   std::chrono::steady_clock::time_point FLastHandOver;
