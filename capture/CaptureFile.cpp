@@ -125,5 +125,12 @@ bool TCaptureReader::Read(std::uint64_t first, std::size_t count, std::vector<TT
     }
     done += take;
   }
+  // The flags are bools in memory: a file (checksum and all) holding another byte there must
+  // not make them anything but true or false.
+  for (TTraceData& row : out) {
+    auto* bytes = reinterpret_cast<std::uint8_t*>(&row);
+    for (std::size_t at : {offsetof(TCanMsgProg, Extended), offsetof(TCanMsgProg, RTR), offsetof(TTraceData, Received)})
+      bytes[at] = bytes[at] != 0 ? 1 : 0;
+  }
   return true;
 }

@@ -93,6 +93,21 @@ TEST_F(CaptureFileTest, ABlockWhoseBytesChangedEndsTheGoodPart) {
   }
 }
 
+// A well-formed file may still carry any byte where the rows hold flags.
+TEST_F(CaptureFileTest, FlagBytesReadBackAsTrueOrFalse) {
+  std::vector<std::uint8_t> bytes = EncodeCaptureHeader(0);
+  std::vector<TTraceData> rows = NumberedRows(0, 1);
+  auto* raw = reinterpret_cast<std::uint8_t*>(rows.data());
+  raw[8] = 0x80, raw[9] = 0x02, raw[32] = 0xFF;
+  EncodeCaptureBlock(0, rows, bytes);
+  ASSERT_EQ(Reader.Open(Write(bytes)), TResult::Good);
+  ASSERT_TRUE(Reader.Read(0, 1, rows));
+  raw = reinterpret_cast<std::uint8_t*>(rows.data());
+  EXPECT_EQ(raw[8], 1);
+  EXPECT_EQ(raw[9], 1);
+  EXPECT_EQ(raw[32], 1);
+}
+
 TEST_F(CaptureFileTest, ABlockOutOfPlaceOrOfImpossibleSizeIsNotTaken) {
   // Block 0 twice: the second claims rows 0.. where row 2 must follow.
   std::vector<std::uint8_t> bytes = CaptureBytes(1, 2);
