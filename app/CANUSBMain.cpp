@@ -32,6 +32,7 @@
 #include "plot/PlotSamples.h"
 #include "plot/PlotWindow.h"
 #include "signals/SignalsController.h"
+#include "capture/CaptureRecorder.h"
 #include "views/MonitorPage.h"
 #include "views/TracePage.h"
 
@@ -73,10 +74,12 @@ TfCANUSBMain::TfCANUSBMain(QWidget* parent, const THidBackendFactory& hidBackend
   BuildStatistics();
   BuildPlot();
   BuildReplay();
+  BuildCapture();
 }
 
 TfCANUSBMain::~TfCANUSBMain() {
   qApp->removeEventFilter(this);
+  FTraffic.Trace().SetSink(nullptr);
   if (!FClosed) FormClose();
   if (FStatistics) FTraffic.RemoveObserver(FStatistics.get());
   // The plot window draws the samples; it goes before they do.

@@ -65,6 +65,7 @@ class TSignalDetailsPane;
 class TPlotSamples;
 class TPlotWindow;
 class TReplayBar;
+class TCaptureRecorder;
 
 // Makes the HID backend of the window's device controller and of the HID driver (each gets
 // its own); tests put scripted devices behind it.
@@ -147,6 +148,8 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] QLabel* StatusPanel(int index) const { return FStatusPanels[index]; }
   [[nodiscard]] QLabel* SendFailedPanel() const { return FSendFailedPanel; }
   [[nodiscard]] QLabel* BusLoadPanel() const { return FBusLoadPanel; }
+  [[nodiscard]] QLabel* CapturePanel() const { return FCapturePanel; }
+  [[nodiscard]] TCaptureRecorder& Capture() { return *FCapture; }
   [[nodiscard]] const TTrafficStatistics& TrafficStatistics() const { return *FStatistics; }
   [[nodiscard]] const TCanMsgProg& EmptyMessage() const { return EmptyMsg; }
   [[nodiscard]] TTrafficViews& Traffic() { return FTraffic; }
@@ -273,6 +276,14 @@ class TfCANUSBMain : public QMainWindow {
   void BuildReplay();
   void ShowPlot();
   void LoadPresetDatabases();
+  // The trace's capture file (CANUSBMainCapture.cpp): taken at start, with the offer of a
+  // capture a program left behind.
+  void BuildCapture();
+  void OfferLeftCaptures(const QStringList& paths);
+  void ShowCaptureStatus();
+  // Runs `step` from the event loop under a progress dialog until it returns false or the
+  // user cancels; `progress` is 0..1000.
+  void RunImportSteps(const QString& title, const QString& label, const std::function<bool()>& step, const std::function<int()>& progress);
   void FillRecentDatabases();
   void ShowTraceRowSignals();
   void OpenProjectDatabases(const QStringList& paths);
@@ -305,6 +316,8 @@ class TfCANUSBMain : public QMainWindow {
   std::unique_ptr<TProjectDocument> FProject;
   TCanMsgProg EmptyMsg;
   TTrafficViews FTraffic;
+  // The trace writes into it: goes before the trace.
+  std::unique_ptr<TCaptureRecorder> FCapture;
   // Observes the traffic: goes before it.
   std::unique_ptr<TSignalsController> FSignals;
   // Observes the traffic and reads the databases: goes before both.
@@ -335,5 +348,6 @@ class TfCANUSBMain : public QMainWindow {
   QLabel* FStatusPanels[6] = {};
   QLabel* FSendFailedPanel = nullptr;
   QLabel* FBusLoadPanel = nullptr;
+  QLabel* FCapturePanel = nullptr;
   std::unique_ptr<TTrafficStatistics> FStatistics;
 };

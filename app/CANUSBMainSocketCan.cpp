@@ -42,31 +42,36 @@ void TfCANUSBMain::actionImportTraceLogExecute() {
   if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) ImportTraceLog(dialog.selectedFiles().constFirst());
 }
 
-bool TfCANUSBMain::ImportTraceLog(const QString& path) {
-  TLogImport import(FTraffic, path);
-  QProgressDialog progress(QStringLiteral("Importing %1").arg(path), QStringLiteral("Cancel"), 0, 1000, this);
-  progress.setObjectName(QStringLiteral("dlgImportProgress"));
-  progress.setWindowTitle(QStringLiteral("Import log"));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(500);  // only long imports show it
-  progress.setAutoReset(false);
-  progress.setAutoClose(false);
+void TfCANUSBMain::RunImportSteps(const QString& title, const QString& label, const std::function<bool()>& step,
+                                  const std::function<int()>& progress) {
+  QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, 1000, this);
+  dialog.setObjectName(QStringLiteral("dlgImportProgress"));
+  dialog.setWindowTitle(title);
+  dialog.setWindowModality(Qt::WindowModal);
+  dialog.setMinimumDuration(500);  // only long imports show it
+  dialog.setAutoReset(false);
+  dialog.setAutoClose(false);
 
   // Batches run from the event loop, so the dialog paints and its "Cancel" is heard.
   QEventLoop loop;
   QTimer batches;
   batches.setInterval(0);
   connect(&batches, &QTimer::timeout, &loop, [&] {
-    const bool reading = !progress.wasCanceled() && import.Step(kImportBatch) == TLogImport::TState::Reading;
-    progress.setValue(import.Progress());
-    if (!reading) loop.quit();
+    const bool more = !dialog.wasCanceled() && step();
+    dialog.setValue(progress());
+    if (!more) loop.quit();
   });
-  if (import.State() == TLogImport::TState::Reading) {
-    batches.start();
-    loop.exec();
-    batches.stop();
-  }
-  progress.close();
+  batches.start();
+  loop.exec();
+  batches.stop();
+  dialog.close();
+}
+
+bool TfCANUSBMain::ImportTraceLog(const QString& path) {
+  TLogImport import(FTraffic, path);
+  if (import.State() == TLogImport::TState::Reading)
+    RunImportSteps(QStringLiteral("Import log"), QStringLiteral("Importing %1").arg(path), [&] { return import.Step(kImportBatch) == TLogImport::TState::Reading; },
+                   [&] { return import.Progress(); });
   fPlot->Fit();  // an imported capture is seen whole
   TracePage->Panel18()->setText(FTraffic.Trace().MessagesCountText());
   const QString problem = import.ProblemText();

@@ -17,6 +17,7 @@ inline const QString HardwareFilter = QStringLiteral("/hardware filter");
 inline const QString Reports = QStringLiteral("/reports");
 inline const QString TempReport = QStringLiteral("/reports/tempreport.html");
 inline const QString Catalog = QStringLiteral("/BMW.ini");
+inline const QString Capture = QStringLiteral("/capture");
 }  // namespace DataFolder
 
 // Documents folder + "/" + the application name ("Ferrolux").

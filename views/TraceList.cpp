@@ -16,8 +16,27 @@ void TTraceList::AddToTrace(const TCanMsgProg& msg, bool received) {
   record.Received = received;
   FRows.Append(record, TRowState{});
   FModel.RowsAppended();
+  if (FSink) {
+    FSink->RowAppended(record);
+    if (!FModel.Suspended()) FSink->BatchEnded();
+    if (FBudgetRows != 0 && FRows.Count() >= FBudgetRows + FSpillDelay) SpillRows();
+  }
   if (FProjectChanged) FProjectChanged();
   if (received && FAutoScroll) RequestScroll();
+}
+
+// Memory lets its rows go when the sink has them all; their search state stays.
+void TTraceList::SpillRows() {
+  if (!FSink->HoldsRows(RowCount())) {
+    FSpillDelay = FRows.Count() - FBudgetRows + FBudgetRows / 8 + 1;  // not again at every row
+    return;
+  }
+  FSpillDelay = 0;
+  const std::uint64_t first = FSpill.Count();
+  FSpill.Extend(FRows.Count());
+  for (std::size_t row = 0; row < FRows.Count(); ++row)
+    if (!FRows.State(row).Visible()) FSpill.SetVisible(first + row, false);
+  FRows.Clear();
 }
 
 void TTraceList::RequestScroll() {
@@ -30,6 +49,7 @@ void TTraceList::RequestScroll() {
 
 void TTraceList::EndUpdate() {
   FModel.EndUpdate();
+  if (FSink && !FModel.Suspended()) FSink->BatchEnded();
   if (FScrollPending && !FModel.Suspended()) {
     FScrollPending = false;
     if (OnScrollToLast) OnScrollToLast();
@@ -44,9 +64,10 @@ bool TTraceList::Search(const QString& text, int column) {
   const QString needle = text.toUpper();
   const bool show8 = ReadShow8ByteMsg(FShow8ByteMsg);
   FModel.BeginReset();
-  for (std::size_t row = 0; row < FRows.Count(); ++row) {
-    const bool visible = needle.isEmpty() || FrameCellText(FRows.Record(row).Msg, column, show8).contains(needle);
-    FRows.State(row).Set(RowFlag::vsVisible, visible);
+  for (std::size_t row = 0; row < RowCount(); ++row) {
+    const bool visible = needle.isEmpty() || FrameCellText(Row(row).Msg, column, show8).contains(needle);
+    if (row < FSpill.Count()) FSpill.SetVisible(row, visible);
+    else FRows.State(row - FSpill.Count()).Set(RowFlag::vsVisible, visible);
   }
   FModel.EndReset();
   return true;
@@ -64,8 +85,14 @@ void TTraceList::ClearTrace() {
 
 void TTraceList::Clear() { ClearRows(); }
 
+void TTraceList::RowsReplaced() {
+  FSpill.Clear();
+  FSpillDelay = 0;
+  if (FSink) FSink->RowsReplaced(*this);
+}
+
 QString TTraceList::MessagesCountText() const {
-  return QString::asprintf(" Messages count: %d", static_cast<int>(FRows.Count()));
+  return QString::asprintf(" Messages count: %d", static_cast<int>(RowCount()));
 }
 
 QString TTraceList::ColumnTitle(int column) const {
@@ -74,15 +101,15 @@ QString TTraceList::ColumnTitle(int column) const {
 }
 
 QString TTraceList::CellText(std::size_t row, int column) const {
-  const TCanMsgProg& msg = FRows.Record(row).Msg;
+  const TCanMsgProg& msg = Row(row).Msg;
   if (column == 6) return QString::number(msg.Time);
   return FrameCellText(msg, column, ReadShow8ByteMsg(FShow8ByteMsg));
 }
 
 QVariant TTraceList::CellColor(std::size_t row, int /*column*/) const {
-  return FrameRowColor(FFilter, FRows.Record(row).Msg.CanId, FColorFilter);
+  return FrameRowColor(FFilter, Row(row).Msg.CanId, FColorFilter);
 }
 
 QVariant TTraceList::CellImage(std::size_t row, int column) const {
-  return FrameRowImageCell(FRows.Record(row).Received, column);
+  return FrameRowImageCell(Row(row).Received, column);
 }

@@ -114,6 +114,7 @@ void TSoakRun::Tick() {
     if (us > kDrainIntervalMs * 1000) ++timing->OverIntervalTicks;
   }
   CheckNewTraceRows();
+  if (FOptions.ReportRows) FOut << "rows " << FSequence.Seen() << std::endl;
 }
 
 void TSoakRun::CheckNewTraceRows() {

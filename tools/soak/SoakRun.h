@@ -22,6 +22,7 @@ struct TSoakOptions {
   double Minutes = 60;
   std::int64_t Rate = 20'000;
   QString SimProgram;
+  bool ReportRows = false;  // "rows N" after every drain tick, for a watching parent
 };
 
 struct TDrainTiming {

@@ -10,20 +10,24 @@
 
 #include "platform/FtD2xx.h"
 #include "platform/Registry.h"
+#include "tools/soak/SoakKill.h"
 #include "tools/soak/SoakRun.h"
 
 namespace {
 
-// The run gets a runtime folder (device announcements) and a settings folder of its own, so
-// neither the user's adapters nor the user's settings take part.
-bool UsePrivateFolders(const QTemporaryDir& dir) {
-  if (!dir.isValid()) return false;
-  for (const char* sub : {"runtime", "config", "sys-empty"}) QDir(dir.path()).mkpath(QString::fromLatin1(sub));
+// The run gets a runtime folder (device announcements), a settings folder and a home (the data
+// folder, with the capture) of its own, so neither the user's adapters nor the user's settings
+// and captures take part. A window process of the crash soak uses its parent's.
+bool UsePrivateFolders(const QString& path) {
+  if (path.isEmpty()) return false;
+  for (const char* sub : {"runtime", "config", "sys-empty", "home"}) QDir(path).mkpath(QString::fromLatin1(sub));
   // A runtime folder must be private to its user.
-  QFile::setPermissions(dir.path() + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  qputenv("XDG_RUNTIME_DIR", (dir.path() + QStringLiteral("/runtime")).toLocal8Bit());
-  qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-  FT_SetSysfsLayout({(dir.path() + QStringLiteral("/sys-empty")).toStdString(), "/dev"});
+  QFile::setPermissions(path + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  qputenv("XDG_RUNTIME_DIR", (path + QStringLiteral("/runtime")).toLocal8Bit());
+  qputenv("XDG_CONFIG_HOME", (path + QStringLiteral("/config")).toLocal8Bit());
+  qputenv("HOME", (path + QStringLiteral("/home")).toLocal8Bit());
+  qunsetenv("XDG_DOCUMENTS_DIR");
+  FT_SetSysfsLayout({(path + QStringLiteral("/sys-empty")).toStdString(), "/dev"});
   return true;
 }
 
@@ -37,7 +41,9 @@ void QuietSettings() {
 
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir folders;
+  QTemporaryDir temporary;
+  const QString folders = qEnvironmentVariableIsSet("FERROLUX_SOAK_FOLDERS") ? qEnvironmentVariable("FERROLUX_SOAK_FOLDERS")
+                                                                             : (temporary.isValid() ? temporary.path() : QString());
   if (!UsePrivateFolders(folders)) {
     std::cerr << "soak: cannot make a temporary folder" << std::endl;
     return 2;
@@ -55,7 +61,12 @@ int main(int argc, char* argv[]) {
                           QStringLiteral("20000"));
   QCommandLineOption sim(QStringLiteral("sim"), QStringLiteral("The simulator program."), QStringLiteral("PATH"),
                          QStringLiteral(FERROLUX_SIM_PATH));
-  parser.addOptions({minutes, rate, sim});
+  QCommandLineOption killAfter(QStringLiteral("kill-after"),
+                               QStringLiteral("Kill the window with SIGKILL after S seconds of capture, then check the capture it left behind."),
+                               QStringLiteral("S"));
+  QCommandLineOption reportRows(QStringLiteral("report-rows"), QStringLiteral("Print \"rows N\" after every drain tick."));
+  reportRows.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOptions({minutes, rate, sim, killAfter, reportRows});
   parser.process(app);
 
   TSoakOptions options;
@@ -67,7 +78,17 @@ int main(int argc, char* argv[]) {
     std::cerr << "soak: --minutes needs a positive number and --rate a whole number from 1 to 1000000" << std::endl;
     return 2;
   }
+  options.ReportRows = parser.isSet(reportRows);
   QuietSettings();
+  if (parser.isSet(killAfter)) {
+    bool killOk = false;
+    const double seconds = parser.value(killAfter).toDouble(&killOk);
+    if (!killOk || seconds <= 0) {
+      std::cerr << "soak: --kill-after needs a positive number of seconds" << std::endl;
+      return 2;
+    }
+    return TSoakKill(options, seconds, folders, std::cout).Exec();
+  }
   TSoakRun run(options, std::cout);
   return run.Exec();
 }
