@@ -182,5 +182,51 @@ echo "burst of $burst frames: $received received, ${dropped:-0} dropped by the k
 check "dump reports the frames the kernel dropped" test -n "$dropped"
 check "received + dropped = sent" [ $((received + ${dropped:-0})) -eq $burst ]
 
+# --- an idle dump sleeps: its CPU time hardly grows with its length
+cpu_of_dump() {  # user + system seconds of a dump of $1 seconds on a silent interface, in ms
+  local line
+  line=$(bash -c '"$1" dump vcan2 --timeout "$2" >/dev/null 2>&1; times' _ "$cli" "$1" | tail -n 1)
+  echo "$line" | awk '{ n = 0; for (i = 1; i <= 2; i++) { split($i, t, "m"); n += t[1] * 60000 + t[2] * 1000 } printf "%d\n", n }'
+}
+short=$(cpu_of_dump 2)
+long=$(cpu_of_dump 12)
+echo "idle dump: $short ms of CPU for 2 s, $long ms for 12 s"
+check "10 s more of an idle dump cost less than 0.25 s of CPU" [ $((long - short)) -lt 250 ]
+
+# --- slcan0: the kernel's slcan driver on ferrolux-sim's pseudo-terminal
+"$sim" --record "$work/sim-record.log" 2>"$work/sim.err" &
+simulator=$!
+wait_for 60 grep -q ' on /dev/pts/' "$work/sim.err"
+pty=$(sed -n 's|.* on \(/dev/pts/[0-9]*\),.*|\1|p' "$work/sim.err")
+slcand -o -c -s6 "$pty" slcan0
+check "slcand attaches slcan0 to the simulator" wait_for 60 test -e /sys/class/net/slcan0
+"$cli" list >"$work/list" 2>&1
+check "list shows the down slcan0" grep -q "^SOCKETCAN	slcan0	SocketCAN$" "$work/list"
+"$cli" dump slcan0 --btr 001C --count 5 --timeout 120 >"$work/slcan-first.log" 2>"$work/slcan.err"
+check "dump brings the down slcan0 up with the register pair and receives the demo bus" \
+  test $? -eq 0 -a "$(wc -l <"$work/slcan-first.log")" -eq 5
+check "... at 500 kbit/s" grep -q 'bitrate 500000' <(ip -details link show slcan0)
+# The bus runs on: candump binds first and ends last, so every line of dump is among its lines.
+candump -L slcan0 >"$work/slcan-candump.log" &
+reference=$!
+wait_receivers slcan0 1
+"$cli" dump slcan0 --count 5 --timeout 120 >"$work/slcan.log" 2>"$work/slcan.err"
+kill -INT $reference
+wait $reference
+check "dump on slcan0 as candump -L, time stamps included" \
+  test "$(grep -c -F -x -f "$work/slcan.log" "$work/slcan-candump.log")" -eq 5
+check "send on slcan0" "$cli" send slcan0 1A2#C0FFEE
+check "... reaches the simulator's record" wait_for 60 grep -q '1A2#C0FFEE' "$work/sim-record.log"
+ip link set slcan0 down
+"$cli" dump slcan0 --bitrate 300 --timeout 30 >/dev/null 2>"$work/slcan300.err"
+check "a bit rate the kernel refuses on slcan0: status 2" test $? -eq 2
+check "... with the reason" grep -q 'slcan0 is down and the kernel refused to bring it up at 300 Kbit/s' "$work/slcan300.err"
+check "--bitrate 250 on the down slcan0" "$cli" dump slcan0 --bitrate 250 --count 1 --timeout 120 >/dev/null
+check "... sets 250 kbit/s" grep -q 'bitrate 250000' <(ip -details link show slcan0)
+ip link set slcan0 down
+kill "$(pgrep -x slcand)" 2>/dev/null
+kill $simulator
+wait $simulator
+
 echo "socketcan: $passed passed, $failed failed"
 [ $failed -eq 0 ]
