@@ -228,5 +228,14 @@ kill "$(pgrep -x slcand)" 2>/dev/null
 kill $simulator
 wait $simulator
 
+# --- the window: its connect menu, a capture through it, a pause and a loss
+ip link add vcan5 type vcan && ip link set vcan5 up
+FERROLUX_KERNEL_VCAN=vcan5 QT_QPA_PLATFORM=offscreen "$build/tests/app/test_connect" \
+  --gtest_filter='*KernelInterface*' >"$work/window.log" 2>&1
+status=$?
+check "the window captures through its connect menu, pauses while down, takes its lost path" \
+  test $status -eq 0 -a "$(grep -c '^\[  PASSED  \] 1 test' "$work/window.log")" -eq 1
+[ $status -eq 0 ] || tail -n 30 "$work/window.log"
+
 echo "socketcan: $passed passed, $failed failed"
 [ $failed -eq 0 ]
