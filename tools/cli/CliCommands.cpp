@@ -10,7 +10,6 @@
 #include <memory>
 #include <optional>
 #include <algorithm>
-#include <thread>
 
 #include "CanPackage/source/AdapterKinds.h"
 #include "CanPackage/source/ZelCanAdapter.h"
