@@ -60,6 +60,7 @@ void TfCANUSBMain::ShowBusLoad() {
     const TCanErrorCounts errors = CanSocket.ErrorCounts();
     StatisticsPage->ShowErrors(&errors);
     text += QStringLiteral("  Bus: ") + QLatin1String(CanBusStateName(errors.State));
+    ShowSocketCanLink();  // a down interface and the kernel's drops show as they happen
   } else {
     StatisticsPage->ShowErrors(nullptr);
   }

@@ -16,13 +16,24 @@ void ReceiveQueue::PushLocked(PCanMsgProg msg) {
 }
 
 void ReceiveQueue::Enqueue(PCanMsgProg msg) {
-  std::lock_guard lock(FLock);
-  PushLocked(std::move(msg));
+  {
+    std::lock_guard lock(FLock);
+    PushLocked(std::move(msg));
+  }
+  FQueued.notify_one();
 }
 
 void ReceiveQueue::EnqueueAll(PCanMsgProgs& msgs) {
-  std::lock_guard lock(FLock);
-  for (PCanMsgProg& msg : msgs) PushLocked(std::move(msg));
+  {
+    std::lock_guard lock(FLock);
+    for (PCanMsgProg& msg : msgs) PushLocked(std::move(msg));
+  }
+  FQueued.notify_one();
+}
+
+bool ReceiveQueue::WaitForFrames(std::chrono::microseconds timeout) {
+  std::unique_lock lock(FLock);
+  return FQueued.wait_for(lock, timeout, [this] { return FCount > 0; });
 }
 
 PCanMsgProg ReceiveQueue::Dequeue() {

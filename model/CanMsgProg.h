@@ -19,7 +19,10 @@ struct TCanMsgProg {
   std::int32_t DLC = 0;
   TCanData Data = {};
   std::int32_t Time = 0;
-  std::uint8_t Pad2[4] = {};
+  // Microseconds past Time's millisecond (0..999), from a driver whose stamps have them; not
+  // part of any list file.
+  std::uint16_t TimeUs = 0;
+  std::uint8_t Pad2[2] = {};
 
   // Number of data bytes that carry meaning: a faulty adapter may report more than 8.
   [[nodiscard]] int UsedBytes() const { return DLC < 0 ? 0 : (DLC > 8 ? 8 : DLC); }
@@ -34,6 +37,7 @@ static_assert(offsetof(TCanMsgProg, RTR) == 9);
 static_assert(offsetof(TCanMsgProg, DLC) == 12);
 static_assert(offsetof(TCanMsgProg, Data) == 16);
 static_assert(offsetof(TCanMsgProg, Time) == 24);
+static_assert(offsetof(TCanMsgProg, TimeUs) == 28);
 
 using PCanMsgProg = std::unique_ptr<TCanMsgProg>;
 // What a driver's read hands over: freshly allocated frames the caller now owns.

@@ -18,6 +18,9 @@ packages=(
   python3 python3-can
   # signals: an independent DBC decoder the signal tests compare against
   python3-canmatrix
+  # SocketCAN against a real kernel CAN stack: a guest of Debian's kernel (downloaded, never
+  # installed) under QEMU, with can-utils as the peer
+  qemu-system-x86 busybox-static can-utils iproute2 procps
 )
 
 missing=()

@@ -28,6 +28,9 @@ cmake -S . -B build "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
+stage "SocketCAN against the kernel's CAN stack: the CLI, vcan, slcan and can-utils in a guest (QEMU, TCG)"
+VM_TIMEOUT=600 tests/vm/run-in-vm.sh build/vm tests/vm/socketcan-stage.sh build
+
 stage "The two-thread receive path under ThreadSanitizer (GCC)"
 cmake -S . -B build-tsan "${common[@]}" -DFERROLUX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-tsan -j "$jobs"

@@ -61,6 +61,7 @@ QString CanErrorsText(const TCanErrorCounts& counts) {
     classes << QStringLiteral("%1 %2").arg(QLatin1String(CanErrorClassName(static_cast<TCanErrorClass>(i)))).arg(counts.Count[i]);
   QString text = QStringLiteral("Errors: ") + classes.join(QStringLiteral(", "));
   if (counts.LastMs >= 0) text += QStringLiteral(", last at %1 ms").arg(counts.LastMs);
+  if (counts.KernelDrops > 0) text += QStringLiteral("; %1 frames dropped by the kernel").arg(counts.KernelDrops);
   return text + QStringLiteral("; bus ") + QLatin1String(CanBusStateName(counts.State));
 }
 

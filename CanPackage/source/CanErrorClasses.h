@@ -28,4 +28,5 @@ struct TCanErrorCounts {
   std::array<std::uint64_t, kCanErrorClasses> Count{};
   std::int64_t LastMs = -1;  // the kernel's stamp of the last error frame; -1 before the first
   TCanBusState State = TCanBusState::ErrorActive;
+  std::uint64_t KernelDrops = 0;  // frames the kernel dropped because the program's socket queue was full
 };

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <linux/can.h>
 #include <linux/can/error.h>
+#include <linux/sock_diag.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -37,10 +39,10 @@ QString KbitText(std::uint32_t bitRate) {
   return QString::number(bitRate / 1000.0, 'g', 10) + QStringLiteral(" Kbit/s");
 }
 
-// Errors after which the interface is gone or down: nothing more will come.
+// Errors after which the interface is gone: nothing more will come. ENETDOWN is not one of
+// them: a down interface delivers again once it is up.
 bool InterfaceLost(int error) {
-  return error == ENODEV || error == ENETDOWN || error == ENXIO || error == EBADF || error == ECONNRESET ||
-         error == EPIPE;
+  return error == ENODEV || error == ENXIO || error == EBADF || error == ECONNRESET || error == EPIPE;
 }
 
 // The free-running 32-bit millisecond counter at a kernel time stamp.
@@ -49,26 +51,39 @@ std::int32_t MillisecondsOf(const timeval& stamp) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
 }
 
-timeval StampOf(msghdr& header) {
-  for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c))
-    if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMP) {
-      timeval stamp{};
-      std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
-      return stamp;
+// What the kernel attached to a received frame: its time stamp and the socket's drop count.
+struct TReceiveNotes {
+  timeval Stamp{};
+  bool Stamped = false;
+  std::optional<std::uint32_t> Drops;
+};
+
+TReceiveNotes NotesOf(msghdr& header) {
+  TReceiveNotes notes;
+  for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
+    if (c->cmsg_level != SOL_SOCKET) continue;
+    if (c->cmsg_type == SCM_TIMESTAMP) {
+      std::memcpy(&notes.Stamp, CMSG_DATA(c), sizeof notes.Stamp);
+      notes.Stamped = true;
+    } else if (c->cmsg_type == SO_RXQ_OVFL) {
+      std::uint32_t drops = 0;
+      std::memcpy(&drops, CMSG_DATA(c), sizeof drops);
+      notes.Drops = drops;
     }
-  timeval now{};  // no stamp came with it: the time it was taken
-  gettimeofday(&now, nullptr);
-  return now;
+  }
+  if (!notes.Stamped) gettimeofday(&notes.Stamp, nullptr);  // no stamp came with it: the time it was taken
+  return notes;
 }
 
-TCanMsgProg MsgOf(const can_frame& frame, std::int32_t time) {
+TCanMsgProg MsgOf(const can_frame& frame, const timeval& stamp) {
   TCanMsgProg msg;
   msg.Extended = (frame.can_id & CAN_EFF_FLAG) != 0;
   msg.RTR = (frame.can_id & CAN_RTR_FLAG) != 0;
   msg.CanId = frame.can_id & (msg.Extended ? CAN_EFF_MASK : CAN_SFF_MASK);
   msg.DLC = frame.len > CAN_MAX_DLEN ? CAN_MAX_DLEN : frame.len;
   if (!msg.RTR) std::memcpy(msg.Data.data(), frame.data, static_cast<std::size_t>(msg.DLC));
-  msg.Time = time;
+  msg.Time = MillisecondsOf(stamp);
+  msg.TimeUs = static_cast<std::uint16_t>(stamp.tv_usec % 1000);
   return msg;
 }
 
@@ -103,49 +118,82 @@ bool TZelCanSocket::Accepted(const TCanMsgProg& msg) const {
   return false;
 }
 
-void TZelCanSocket::PrepareLink(const std::string& name, std::uint32_t bitRate) {
+bool TZelCanSocket::PrepareLink(const std::string& name, std::uint32_t bitRate) {
   const std::optional<TCanLinkState> link = FLinks.Read(name);
   FLinkBitRate = 0;
   if (!link) {
     FLinkText = QStringLiteral("bit rate unknown");
-    return;
+    return true;
   }
   if (link->Up) {
     FLinkText = link->HasBitTiming ? KbitText(link->BitRate) : QStringLiteral("virtual interface");
     if (link->HasBitTiming) FLinkBitRate = link->BitRate;
-    return;
+    return true;
   }
-  // A down interface is configured with the program's bit rate when the program may do so;
-  // otherwise it is opened as it is and the status bar says why nothing arrives.
+  // A down interface is configured with the program's bit rate; a channel on an interface
+  // that stays down would receive nothing, so a refusal fails the open.
+  const QString interface = QString::fromStdString(name);
   switch (FLinks.BringUp(name, bitRate)) {
     case TCanLinkChange::Done:
       FLinkText = link->HasBitTiming ? KbitText(bitRate) : QStringLiteral("virtual interface");
       if (link->HasBitTiming) FLinkBitRate = bitRate;
-      break;
+      return true;
     case TCanLinkChange::NotPermitted:
-      FLinkText = QStringLiteral("interface down, not permitted to configure it");
-      break;
+      FOpenProblem = interface + QStringLiteral(" is down and this user may not bring it up (it needs CAP_NET_ADMIN)");
+      return false;
     case TCanLinkChange::Failed:
-      FLinkText = QStringLiteral("interface down, configuring it failed");
       break;
   }
+  FOpenProblem = link->HasBitTiming ? interface + QStringLiteral(" is down and the kernel refused to bring it up at ") +
+                                          KbitText(bitRate)
+                                    : interface + QStringLiteral(" is down and the kernel refused to bring it up");
+  return false;
 }
 
 std::int32_t TZelCanSocket::OpenDevice(const std::string& DeviceName, std::uint16_t BitRate, std::int32_t BTR) {
   CloseSocket();
   SetDeviceLost(false);
+  FName = DeviceName;
+  FOpenProblem.clear();
   FStatusBits.store(0, std::memory_order_relaxed);
   FErrorFrames.store(0, std::memory_order_relaxed);
+  FLinkDown.store(false, std::memory_order_relaxed);
+  FKernelDrops.store(0, std::memory_order_relaxed);
   ResetErrorCounts();
-  PrepareLink(DeviceName, RequestedBitRate(BitRate, BTR));
-  FSocket = FSockets.OpenRaw(DeviceName);
-  if (FSocket >= 0) {
-    const int on = 1;
-    setsockopt(FSocket, SOL_SOCKET, SO_TIMESTAMP, &on, sizeof on);
-    FSockets.ReceiveErrorFrames(FSocket);  // without them the status stays 0; the bus still works
+  if (PrepareLink(DeviceName, RequestedBitRate(BitRate, BTR))) {
+    FSocket = FSockets.OpenRaw(DeviceName);
+    if (FSocket >= 0)
+      ConfigureSocket();
+    else
+      FOpenProblem = QString::fromStdString(DeviceName) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
   }
   SetConnected(FSocket >= 0);
   return FSocket >= 0 ? CanResult::Ok : CanResult::Failed;
+}
+
+// Kernel time stamps, drop counts and a queue that holds a burst at full bus load while the
+// reader is not scheduled. A refused option leaves the default: the bus still works.
+void TZelCanSocket::ConfigureSocket() {
+  const int on = 1;
+  setsockopt(FSocket, SOL_SOCKET, SO_TIMESTAMP, &on, sizeof on);
+  setsockopt(FSocket, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
+  const int bytes = kReceiveBufferBytes;
+  if (setsockopt(FSocket, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0)
+    setsockopt(FSocket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);  // capped at net.core.rmem_max
+  FSockets.ReceiveErrorFrames(FSocket);  // without them the status stays 0; the bus still works
+}
+
+std::int64_t TZelCanSocket::StampMicroseconds(const TCanMsgProg& msg, std::int64_t nowUs) {
+  const std::int64_t nowMs = nowUs / 1000;
+  const auto age = static_cast<std::int32_t>(static_cast<std::uint32_t>(nowMs) - static_cast<std::uint32_t>(msg.Time));
+  return (nowMs - age) * 1000 + msg.TimeUs;
+}
+
+QString TZelCanSocket::LinkText() const {
+  QString text = LinkDown() ? QStringLiteral("interface down") : FLinkText;
+  if (const std::uint64_t drops = KernelDrops(); drops > 0)
+    text += QStringLiteral(", %1 frames dropped by the kernel").arg(drops);
+  return text;
 }
 
 void TZelCanSocket::CloseSocket() {
@@ -165,6 +213,7 @@ TCanErrorCounts TZelCanSocket::ErrorCounts() const {
   for (std::size_t i = 0; i < kCanErrorClasses; ++i) counts.Count[i] = FErrorClassCounts[i].load(std::memory_order_relaxed);
   counts.LastMs = FLastErrorMs.load(std::memory_order_relaxed);
   counts.State = static_cast<TCanBusState>(FBusState.load(std::memory_order_relaxed));
+  counts.KernelDrops = KernelDrops();
   return counts;
 }
 
@@ -194,40 +243,82 @@ void TZelCanSocket::NoteErrorFrame(std::uint32_t canId, const std::uint8_t* data
   FStatusBits.fetch_or(bits, std::memory_order_relaxed);
 }
 
-TZelCanSocket::TReceive TZelCanSocket::ReceiveOne(TCanMsgProg& msg) {
-  can_frame frame{};
-  iovec io{&frame, sizeof frame};
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timeval))];
-  msghdr header{};
-  header.msg_iov = &io;
-  header.msg_iovlen = 1;
-  header.msg_control = control;
-  header.msg_controllen = sizeof control;
-  const ssize_t n = recvmsg(FSocket, &header, MSG_DONTWAIT);
-  if (n == 0) return TReceive::Failed;  // the other end is gone
-  if (n < 0) return InterfaceLost(errno) ? TReceive::Failed : TReceive::Empty;
-  if (static_cast<std::size_t>(n) != sizeof frame) return TReceive::Rejected;  // not a classic frame
-  if (frame.can_id & CAN_ERR_FLAG) {
-    NoteErrorFrame(frame.can_id, frame.data, MillisecondsOf(StampOf(header)));
-    return TReceive::ErrorFrame;
+void TZelCanSocket::NoteSocketError(int error) {
+  if (error == ENETDOWN)
+    FLinkDown.store(true, std::memory_order_relaxed);
+  else if (InterfaceLost(error))
+    SetDeviceLost(true);
+}
+
+// While the interface is down nothing tells the socket that it is up again; its state does.
+void TZelCanSocket::CheckLinkBack() {
+  const std::optional<TCanLinkState> link = FLinks.Read(FName);
+  if (!link)
+    SetDeviceLost(true);
+  else if (link->Up)
+    FLinkDown.store(false, std::memory_order_relaxed);
+}
+
+// A frame carries the drop count of when it was queued, so drops while the queue stayed full
+// show only with a later frame; the socket's own count tells them at once.
+void TZelCanSocket::RefreshKernelDrops() {
+  if (FSocket < 0) return;
+  std::array<std::uint32_t, SK_MEMINFO_VARS> meminfo{};
+  socklen_t length = sizeof meminfo;
+  if (getsockopt(FSocket, SOL_SOCKET, SO_MEMINFO, meminfo.data(), &length) == 0 && length > SK_MEMINFO_DROPS * sizeof(std::uint32_t))
+    FKernelDrops.store(meminfo[SK_MEMINFO_DROPS], std::memory_order_relaxed);
+}
+
+// Everything queued, up to kReadBatch frames, in one call.
+void TZelCanSocket::ReceiveBatch(PCanMsgProgs& frames) {
+  constexpr std::size_t kControl = CMSG_SPACE(sizeof(timeval)) + CMSG_SPACE(sizeof(std::uint32_t));
+  std::array<can_frame, kReadBatch> batch{};
+  std::array<iovec, kReadBatch> io{};
+  std::array<mmsghdr, kReadBatch> headers{};
+  alignas(cmsghdr) std::array<std::array<char, kControl>, kReadBatch> control{};
+  for (std::size_t i = 0; i < kReadBatch; ++i) {
+    io[i] = {&batch[i], sizeof(can_frame)};
+    headers[i].msg_hdr.msg_iov = &io[i];
+    headers[i].msg_hdr.msg_iovlen = 1;
+    headers[i].msg_hdr.msg_control = control[i].data();
+    headers[i].msg_hdr.msg_controllen = kControl;
   }
-  msg = MsgOf(frame, MillisecondsOf(StampOf(header)));
-  return Accepted(msg) ? TReceive::Frame : TReceive::Rejected;
+  const int n = recvmmsg(FSocket, headers.data(), kReadBatch, MSG_DONTWAIT, nullptr);
+  if (n < 0) {
+    NoteSocketError(errno);
+    return;
+  }
+  for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+    const can_frame& frame = batch[i];
+    if (headers[i].msg_len == 0) {  // the other end is gone
+      SetDeviceLost(true);
+      return;
+    }
+    const TReceiveNotes notes = NotesOf(headers[i].msg_hdr);
+    if (notes.Drops && *notes.Drops > FKernelDrops.load(std::memory_order_relaxed))
+      FKernelDrops.store(*notes.Drops, std::memory_order_relaxed);
+    if (headers[i].msg_len != sizeof frame) continue;  // not a classic frame
+    FLinkDown.store(false, std::memory_order_relaxed);
+    if (frame.can_id & CAN_ERR_FLAG) {
+      NoteErrorFrame(frame.can_id, frame.data, MillisecondsOf(notes.Stamp));
+      continue;
+    }
+    TCanMsgProg msg = MsgOf(frame, notes.Stamp);
+    if (Accepted(msg)) frames.push_back(std::make_unique<TCanMsgProg>(msg));
+  }
 }
 
 std::int32_t TZelCanSocket::ReadData(PCanMsgProgs& msgs) {
   try {
     if (FSocket < 0 || DeviceLost()) return CanResult::NoMessage;
     pollfd watch{FSocket, POLLIN, 0};
-    if (poll(&watch, 1, kReadTimeoutMs) <= 0) return CanResult::NoMessage;
-    PCanMsgProgs frames;
-    for (int i = 0; i < kReadBatch; ++i) {
-      TCanMsgProg msg;
-      const TReceive result = ReceiveOne(msg);
-      if (result == TReceive::Failed) SetDeviceLost(true);
-      if (result == TReceive::Failed || result == TReceive::Empty) break;
-      if (result == TReceive::Frame) frames.push_back(std::make_unique<TCanMsgProg>(msg));
+    if (poll(&watch, 1, kReadTimeoutMs) <= 0) {
+      RefreshKernelDrops();
+      if (LinkDown()) CheckLinkBack();
+      return CanResult::NoMessage;
     }
+    PCanMsgProgs frames;
+    ReceiveBatch(frames);
     if (frames.empty()) return CanResult::NoMessage;
     msgs = std::move(frames);
     return CanResult::FramesRead;
@@ -240,7 +331,10 @@ std::int32_t TZelCanSocket::WriteData(TCanMsgProg msg) {
   if (FSocket < 0) return 1;
   const can_frame frame = FrameOf(msg);
   const ssize_t n = send(FSocket, &frame, sizeof frame, MSG_NOSIGNAL);
-  if (n < 0 && InterfaceLost(errno)) SetDeviceLost(true);
+  if (n < 0)
+    NoteSocketError(errno);
+  else
+    FLinkDown.store(false, std::memory_order_relaxed);
   return n == static_cast<ssize_t>(sizeof frame) ? 0 : 1;
 }
 

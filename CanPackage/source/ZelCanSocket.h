@@ -8,10 +8,16 @@
 // frame passes when any filter accepts it. Error frames never reach the views: they are
 // counted and turned into the device-status bits.
 //
-// ReadData waits in poll() for at most kReadTimeoutMs. An interface that goes away (unplugged
-// adapter, removed module) is reported like a serial port that failed: ReadData returns
-// "nothing read" at once from then on, DeviceLost() holds, and GetDeviceStatus carries
-// kStatusInterfaceFailed.
+// ReadData waits in poll() for at most kReadTimeoutMs and takes what is queued in one
+// recvmmsg. The socket asks for a large receive queue; frames the kernel still had to drop
+// because it was full are counted (SO_RXQ_OVFL) in KernelDrops. An interface that goes away
+// (deleted, unplugged adapter, removed module) is reported like a serial port that failed:
+// ReadData returns "nothing read" at once from then on, DeviceLost() holds, and
+// GetDeviceStatus carries kStatusInterfaceFailed. An interface taken down is a pause, not a
+// loss: LinkDown() holds until a frame arrives or the interface is seen up again.
+//
+// A down interface is brought up at the requested bit rate when opened; when that is refused
+// the open fails and OpenProblem() says why.
 
 #include <QString>
 #include <array>
@@ -30,6 +36,7 @@ class TZelCanSocket : public TZelCanDriver {
   static constexpr int kReadBatch = 64;  // frames taken per ReadData at most
   static constexpr std::int32_t kMaxFilters = 16;
   static constexpr std::int32_t kStatusInterfaceFailed = 0x80;
+  static constexpr int kReceiveBufferBytes = 8 << 20;  // some 10,000 queued frames
 
   explicit TZelCanSocket(TCanSocketApi& sockets = KernelCanSockets(), TCanLinkApi& links = NetlinkCanLinks());
   ~TZelCanSocket() override;
@@ -47,19 +54,30 @@ class TZelCanSocket : public TZelCanDriver {
   std::int32_t GetFilterCount() override { return kMaxFilters; }
   void SetCanFilter(const TCanFilters& filters) override;
 
-  // What the status bar shows in place of the configured bit rate: the interface's own.
-  [[nodiscard]] QString LinkText() const { return FLinkText; }
+  // What the status bar shows in place of the configured bit rate: the interface's own, or
+  // that it is down, and the frames the kernel dropped.
+  [[nodiscard]] QString LinkText() const;
+  // Why the last OpenDevice failed; empty after a successful one.
+  [[nodiscard]] QString OpenProblem() const { return FOpenProblem; }
+  [[nodiscard]] bool LinkDown() const { return FLinkDown.load(std::memory_order_relaxed); }
+  [[nodiscard]] std::uint64_t KernelDrops() const { return FKernelDrops.load(std::memory_order_relaxed); }
+  // Asks the socket for its drop count; on the reader thread, or once the reader has stopped.
+  void RefreshKernelDrops();
   // The interface's bit rate in bit/s as the kernel reports it; 0 for a virtual or unknown one.
   [[nodiscard]] std::uint32_t LinkBitRate() const { return FLinkBitRate; }
   [[nodiscard]] std::uint64_t ErrorFrames() const { return FErrorFrames.load(std::memory_order_relaxed); }
+  // The kernel's receive time of a frame this driver read, in microseconds since the epoch:
+  // its 32-bit millisecond Time and TimeUs, unwrapped against a wall-clock reading near it.
+  [[nodiscard]] static std::int64_t StampMicroseconds(const TCanMsgProg& msg, std::int64_t nowUs);
   // Error frames by class since the channel was opened, the last one's time and the bus state.
   [[nodiscard]] TCanErrorCounts ErrorCounts() const;
 
  private:
-  enum class TReceive { Frame, ErrorFrame, Rejected, Empty, Failed };
-
-  void PrepareLink(const std::string& name, std::uint32_t bitRate);
-  TReceive ReceiveOne(TCanMsgProg& msg);
+  [[nodiscard]] bool PrepareLink(const std::string& name, std::uint32_t bitRate);
+  void ConfigureSocket();
+  void ReceiveBatch(PCanMsgProgs& frames);
+  void NoteSocketError(int error);
+  void CheckLinkBack();
   void NoteErrorFrame(std::uint32_t canId, const std::uint8_t* data, std::int64_t timeMs);
   void ResetErrorCounts();
   [[nodiscard]] bool Accepted(const TCanMsgProg& msg) const;
@@ -68,6 +86,8 @@ class TZelCanSocket : public TZelCanDriver {
   TCanSocketApi& FSockets;
   TCanLinkApi& FLinks;
   int FSocket = -1;
+  std::string FName;
+  QString FOpenProblem;
   TCanFilters FFilters;  // every checked filter, in list order; empty accepts all
   QString FLinkText;
   std::uint32_t FLinkBitRate = 0;
@@ -77,4 +97,6 @@ class TZelCanSocket : public TZelCanDriver {
   std::array<std::atomic<std::uint64_t>, kCanErrorClasses> FErrorClassCounts{};
   std::atomic<std::int64_t> FLastErrorMs{-1};
   std::atomic<std::uint8_t> FBusState{0};
+  std::atomic<bool> FLinkDown{false};
+  std::atomic<std::uint64_t> FKernelDrops{0};
 };

@@ -80,6 +80,12 @@ std::uint32_t NowMs() {
   return static_cast<std::uint32_t>(static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_usec / 1000);
 }
 
+std::int64_t NowUs() {
+  timeval now{};
+  gettimeofday(&now, nullptr);
+  return static_cast<std::int64_t>(now.tv_sec) * 1'000'000 + now.tv_usec;
+}
+
 struct SocketDriver : ::testing::Test {
   FakeSockets sockets;
   FakeLinks links;
@@ -114,18 +120,32 @@ TEST_F(SocketDriver, OpensTheNamedInterfaceAndShowsItsOwnBitRate) {
   EXPECT_FALSE(connected);
 }
 
-TEST_F(SocketDriver, DownInterfaceIsConfiguredOrOpenedAsItIs) {
+TEST_F(SocketDriver, DownInterfaceIsConfiguredOrTheOpenSaysWhyNot) {
   links.State = TCanLinkState{false, true, 125000};
   Open(0, 0x001C);  // the register pair for 500 kbit/s
   EXPECT_EQ(links.BroughtUp, "can0");
   EXPECT_EQ(links.BitRateSet, 500000u);
   EXPECT_EQ(driver.LinkText(), "500 Kbit/s");
 
+  EXPECT_TRUE(driver.OpenProblem().isEmpty());
+
+  // A channel on an interface that stays down would receive nothing: the open fails.
   links.Change = TCanLinkChange::NotPermitted;
-  Open(1000);
+  EXPECT_EQ(driver.OpenDevice("can0", 1000, 0), CanResult::Failed);
   EXPECT_EQ(links.BitRateSet, 1000000u);
-  EXPECT_TRUE(driver.Connected()) << "no permission is not a failure: the interface opens as it is";
-  EXPECT_EQ(driver.LinkText(), "interface down, not permitted to configure it");
+  EXPECT_FALSE(driver.Connected());
+  EXPECT_EQ(driver.OpenProblem(), "can0 is down and this user may not bring it up (it needs CAP_NET_ADMIN)");
+  links.Change = TCanLinkChange::Failed;
+  EXPECT_EQ(driver.OpenDevice("can0", 300, 0), CanResult::Failed);
+  EXPECT_EQ(driver.OpenProblem(), "can0 is down and the kernel refused to bring it up at 300 Kbit/s");
+  links.State = TCanLinkState{false, false, 0};
+  EXPECT_EQ(driver.OpenDevice("vcan0", 300, 0), CanResult::Failed);
+  EXPECT_EQ(driver.OpenProblem(), "vcan0 is down and the kernel refused to bring it up");
+  sockets.Refuse = true;
+  links.State = TCanLinkState{true, false, 0};
+  EXPECT_EQ(driver.OpenDevice("vcan0", 300, 0), CanResult::Failed);
+  EXPECT_EQ(driver.OpenProblem(), "vcan0: No such device");
+  sockets.Refuse = false;
 
   links.State = std::nullopt;
   Open();
@@ -146,12 +166,14 @@ TEST_F(SocketDriver, MissingInterfaceFailsToOpen) {
 
 TEST_F(SocketDriver, ReceivesFramesInOrderWithKernelTimeStamps) {
   Open();
+  const std::int64_t beforeUs = NowUs();
   const std::uint32_t before = NowMs();
   sockets.Send(0x123, {0x11, 0x22, 0x33});
   sockets.Send(CAN_EFF_FLAG | 0x18DAF110, {1, 2, 3, 4, 5, 6, 7, 8});
   sockets.Send(CAN_RTR_FLAG | 0x7FF, {}, 4);
   sockets.Send(0x000, {});
   const std::uint32_t after = NowMs();
+  const std::int64_t afterUs = NowUs();
   usleep(30'000);  // the stamp is when the frame came in, not when it was read
   const PCanMsgProgs msgs = ReadAll(4);
   ASSERT_EQ(msgs.size(), 4u);
@@ -171,7 +193,40 @@ TEST_F(SocketDriver, ReceivesFramesInOrderWithKernelTimeStamps) {
     // The wall-clock milliseconds as the free-running 32-bit counter, wrap included.
     const auto stamp = static_cast<std::uint32_t>(msg->Time);
     EXPECT_LE(stamp - before, after - before);
+    // The microseconds too, for a candump line that shows the kernel's own stamp.
+    const std::int64_t us = TZelCanSocket::StampMicroseconds(*msg, NowUs());
+    EXPECT_LT(msg->TimeUs, 1000);
+    EXPECT_GE(us, beforeUs);
+    EXPECT_LE(us, afterUs);
   }
+}
+
+// Time and TimeUs are unwrapped against a clock reading taken a little later (or, after a
+// clock step, a little earlier), across the counter's 49-day wrap too.
+TEST(SocketDriverStamp, MicrosecondsSinceTheEpochFromTheCounter) {
+  const std::int64_t stampUs = 1'733'800'000'123'456;
+  TCanMsgProg msg;
+  msg.Time = static_cast<std::int32_t>(static_cast<std::uint32_t>(stampUs / 1000));
+  msg.TimeUs = 456;
+  EXPECT_EQ(TZelCanSocket::StampMicroseconds(msg, stampUs), stampUs);
+  EXPECT_EQ(TZelCanSocket::StampMicroseconds(msg, stampUs + 2'500'000), stampUs);
+  EXPECT_EQ(TZelCanSocket::StampMicroseconds(msg, stampUs - 3'000), stampUs);
+  const std::int64_t wrapUs = ((std::int64_t{1} << 32) * 5 - 2) * 1000 + 999;  // 2 ms before a wrap
+  msg.Time = static_cast<std::int32_t>(static_cast<std::uint32_t>(wrapUs / 1000));
+  msg.TimeUs = 999;
+  EXPECT_EQ(TZelCanSocket::StampMicroseconds(msg, wrapUs + 10'000), wrapUs);
+}
+
+// One read takes everything queued, in order, however it is split into batches.
+TEST_F(SocketDriver, BurstsArriveWholeAndInOrder) {
+  Open();
+  constexpr int kFrames = 3 * TZelCanSocket::kReadBatch + 5;
+  for (int i = 0; i < kFrames; ++i) sockets.Send(static_cast<canid_t>(i), {static_cast<std::uint8_t>(i)});
+  const PCanMsgProgs msgs = ReadAll(kFrames);
+  ASSERT_EQ(msgs.size(), static_cast<std::size_t>(kFrames));
+  for (int i = 0; i < kFrames; ++i) EXPECT_EQ(msgs[static_cast<std::size_t>(i)]->CanId, i);
+  EXPECT_EQ(driver.KernelDrops(), 0u);
+  EXPECT_FALSE(driver.LinkDown());
 }
 
 TEST_F(SocketDriver, IdleReadReturnsNothing) {

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -739,4 +740,45 @@ TEST_F(ConnectFixture, AfterASessionOfModalBoxesTheWindowStillAsksAndCloses) {
   EXPECT_FALSE(w.isVisible());
   window.reset();
   SetUserMessageHandler(previous);
+}
+
+// --- a kernel CAN interface ----------------------------------------------------------------
+
+// Runs where FERROLUX_KERNEL_VCAN names a vcan interface that is up and the test may take
+// down, bring up and delete (the SocketCAN stage of the test guest); skipped elsewhere.
+TEST_F(ConnectFixture, KernelInterfaceCapturePausesWhileDownAndIsLostWhenDeleted) {
+  const QString vcan = qEnvironmentVariable("FERROLUX_KERNEL_VCAN");
+  if (vcan.isEmpty()) GTEST_SKIP() << "needs a kernel vcan interface (the test guest's SocketCAN stage)";
+  const std::string name = vcan.toStdString();
+  const auto run = [](const std::string& command) { ASSERT_EQ(std::system(command.c_str()), 0) << command; };
+  qunsetenv("FERROLUX_SYSFS_NET");  // the kernel's own interfaces
+  TfCANUSBMain& w = OpenWindow();
+  LossNotices messages;
+  QAction* item = nullptr;
+  for (const QString& entry : MenuItems())
+    if (entry.endsWith(QStringLiteral("|SocketCAN - ") + vcan)) item = MenuItem(entry.section(QLatin1Char('|'), 0, 0));
+  ASSERT_NE(item, nullptr) << "the menu lists no " << name;
+  ASSERT_EQ(Choose(item), QString());
+  ASSERT_TRUE(w.Adapter().Connected());
+  EXPECT_EQ(Panel(3), QStringLiteral("virtual interface"));
+
+  run("cansend " + name + " 123#1122");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return TraceRows() == 1; }, 30'000)) << "the frame did not reach the trace";
+  EXPECT_EQ(w.Traffic().Trace().Row(0).Msg.CanId, 0x123);
+
+  run("ip link set " + name + " down");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Panel(3) == QStringLiteral("interface down"); }, 30'000)) << Panel(3).toStdString();
+  EXPECT_TRUE(w.Adapter().Connected()) << "a down interface is a pause";
+  run("ip link set " + name + " up");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Panel(3) == QStringLiteral("virtual interface"); }, 30'000)) << Panel(3).toStdString();
+  run("cansend " + name + " 456#33");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return TraceRows() == 2; }, 30'000)) << "nothing received after the pause";
+  EXPECT_TRUE(messages.texts.isEmpty());
+
+  run("ip link del " + name);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.Adapter().Connected(); }, 30'000)) << "the loss went unnoticed";
+  EXPECT_EQ(Panel(2), QStringLiteral("Lost: ") + vcan + QStringLiteral(" - waiting"));
+  EXPECT_EQ(messages.texts.size(), 1);
+  EXPECT_EQ(TraceRows(), 2u) << "every captured row is kept";
+  EXPECT_EQ(Choose(w.actionDisconnect), QString());
 }

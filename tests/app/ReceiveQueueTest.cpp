@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "app/ReceivePipeline.h"
@@ -110,4 +111,25 @@ TEST(ReceiveQueueStress, OneProducerOneConsumerMillionFrames) {
   EXPECT_TRUE(ordered);
   EXPECT_EQ(expected, kFrames);
   EXPECT_EQ(queue.Count(), 0u);
+}
+
+// A consumer with nothing else to do sleeps in the queue: it wakes for a frame from the other
+// thread, and at its time limit when none comes.
+TEST(ReceiveQueueWait, WakesForAFrameOrAtTheTimeLimit) {
+  ReceiveQueue queue;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(queue.WaitForFrames(std::chrono::milliseconds(20)));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+
+  std::thread producer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    PCanMsgProgs batch;
+    batch.push_back(Frame(7));
+    queue.EnqueueAll(batch);
+  });
+  EXPECT_TRUE(queue.WaitForFrames(std::chrono::seconds(30)));
+  producer.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "woken, not timed out";
+  EXPECT_TRUE(queue.WaitForFrames(std::chrono::microseconds(0))) << "frames already queued need no wait";
+  EXPECT_EQ(queue.Dequeue()->CanId, 7);
 }

@@ -100,4 +100,7 @@ TEST(StatisticsPage, ErrorLineNamesEveryClassTheLastTimeAndTheBusState) {
   counts.LastMs = 1234;
   counts.State = TCanBusState::ErrorPassive;
   EXPECT_TRUE(CanErrorsText(counts).endsWith(QStringLiteral(", last at 1234 ms; bus error passive")));
+  counts.KernelDrops = 18154;  // only said once there are any
+  EXPECT_TRUE(CanErrorsText(counts).endsWith(
+      QStringLiteral(", last at 1234 ms; 18154 frames dropped by the kernel; bus error passive")));
 }

@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
+#include <algorithm>
 
 #include "CanPackage/source/AdapterKinds.h"
 #include "CanPackage/source/ZelCanAdapter.h"
@@ -34,6 +34,7 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitNotAcknowledged = 1;
+constexpr int kExitAdapterLost = 3;
 
 volatile std::sig_atomic_t gStopRequested = 0;
 void RequestStop(int) { gStopRequested = 1; }
@@ -77,10 +78,13 @@ class TOpenAdapter {
       }
     if (kind.isEmpty()) throw TCliFailure{"no adapter with serial number " + options.Serial};
     FDriver = CreateDriver(kind);
+    FSerial = options.Serial;
     FFacade.SetAdapter(FDriver.Driver.get());
     FFacade.SetFilter({{options.Code, options.Mask}});
-    if (FFacade.OpenDevice(options.Serial, options.BitRate, options.Btr) != CanResult::Ok)
-      throw TCliFailure{"cannot open adapter " + options.Serial};
+    if (FFacade.OpenDevice(options.Serial, options.BitRate, options.Btr) != CanResult::Ok) {
+      const QString problem = Socket() ? Socket()->OpenProblem() : QString();
+      throw TCliFailure{"cannot open adapter " + options.Serial + (problem.isEmpty() ? "" : ": " + problem.toStdString())};
+    }
   }
   ~TOpenAdapter() { FFacade.CloseDevice(); }
   TOpenAdapter(const TOpenAdapter&) = delete;
@@ -88,10 +92,14 @@ class TOpenAdapter {
 
   TZelCanAdapter& Facade() { return FFacade; }
   [[nodiscard]] bool Send(const TCanMsgProg& frame) { return FFacade.WriteData(frame) == FDriver.WriteAccepted; }
+  // The SocketCAN driver when the adapter is an interface, for what only it knows.
+  [[nodiscard]] TZelCanSocket* Socket() const { return dynamic_cast<TZelCanSocket*>(FDriver.Driver.get()); }
+  [[nodiscard]] std::string Serial() const { return FSerial; }
 
  private:
   TDriverChoice FDriver;
   TZelCanAdapter FFacade;
+  std::string FSerial;
 };
 
 int RunList(const TCliArgs&) {
@@ -101,12 +109,37 @@ int RunList(const TCliArgs&) {
   return kExitOk;
 }
 
-// A received frame as dump prints it: stamped with the wall clock, the serial number as interface.
-void PrintReceivedFrame(const TCanMsgProg& msg, const std::string& serial) {
+// A received frame as dump prints it, the serial number as interface: stamped with the
+// kernel's receive time where the driver has it, with the wall clock otherwise.
+void PrintReceivedFrame(const TCanMsgProg& msg, const TOpenAdapter& adapter) {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
-  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
-  std::printf("%s\n", CandumpLine(msg, us / 1000000, us % 1000000, serial).c_str());
+  std::int64_t us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+  if (adapter.Socket() != nullptr) us = TZelCanSocket::StampMicroseconds(msg, us);
+  std::printf("%s\n", CandumpLine(msg, us / 1000000, us % 1000000, adapter.Serial()).c_str());
 }
+
+// What dump and run say on standard error about an interface that pauses and comes back.
+class TLinkWatch {
+ public:
+  explicit TLinkWatch(const TOpenAdapter& adapter) : FAdapter(adapter) {}
+  void Check() {
+    const TZelCanSocket* socket = FAdapter.Socket();
+    if (socket == nullptr || socket->LinkDown() == FDown) return;
+    FDown = !FDown;
+    PrintError(FAdapter.Serial() + (FDown ? " is down; waiting for it to come up" : " is up again"));
+  }
+  // Frames the kernel could not queue for the program, reported once at the end.
+  void ReportDrops() const {
+    TZelCanSocket* socket = FAdapter.Socket();
+    if (socket != nullptr) socket->RefreshKernelDrops();
+    if (socket != nullptr && socket->KernelDrops() > 0)
+      PrintError(std::to_string(socket->KernelDrops()) + " frames dropped by the kernel: the receive queue was full");
+  }
+
+ private:
+  const TOpenAdapter& FAdapter;
+  bool FDown = false;
+};
 
 // What a receiving command does with the open adapter: each received frame, whether it has
 // had enough, and what it does between two looks at the receive queue.
@@ -114,12 +147,14 @@ struct TReceiveHandlers {
   std::function<void(const TCanMsgProg&)> Frame;
   std::function<bool()> Done = [] { return false; };
   std::function<void()> Idle = [] {};
-  std::chrono::microseconds PollInterval{2000};
+  // The longest wait for a frame before Idle, the time limit and an interrupt are looked at.
+  std::chrono::microseconds PollInterval{100'000};
 };
 
-// Receives until the time limit, an interrupt or Done; the reader is stopped and what it
-// had queued is handed over before the adapter closes.
-void ReceiveUntilStopped(TOpenAdapter& adapter, const TCliOptions& options, const TReceiveHandlers& handlers) {
+// Receives until the time limit, an interrupt, Done or the loss of the adapter; the reader is
+// stopped and what it had queued is handed over before the adapter closes. False when the
+// adapter was lost.
+bool ReceiveUntilStopped(TOpenAdapter& adapter, const TCliOptions& options, const TReceiveHandlers& handlers) {
   ReceiveQueue queue;
   TBMDThread reader;
   AttachReceiveLoop(reader, adapter.Facade(), queue);
@@ -130,15 +165,24 @@ void ReceiveUntilStopped(TOpenAdapter& adapter, const TCliOptions& options, cons
                             ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                  std::chrono::duration<double>(*options.TimeoutSeconds))
                             : Clock::time_point::max();
-  while (gStopRequested == 0 && !handlers.Done() && Clock::now() < deadline) {
+  while (gStopRequested == 0 && !handlers.Done() && reader.Runing()) {
+    const auto now = Clock::now();
+    if (now >= deadline) break;
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - now);
+    queue.WaitForFrames(std::min(left, handlers.PollInterval));
     if (DrainReceiveQueue(queue, handlers.Frame) > 0) std::fflush(stdout);
     handlers.Idle();
-    std::this_thread::sleep_for(handlers.PollInterval);
   }
   reader.Stop();
   reader.WaitFor();
   DrainReceiveQueue(queue, handlers.Frame);
   std::fflush(stdout);
+  return !adapter.Facade().DeviceLost();
+}
+
+int ReportLoss(const TOpenAdapter& adapter) {
+  PrintError(adapter.Socket() ? adapter.Serial() + ": the interface is gone" : "adapter " + adapter.Serial() + " was lost");
+  return kExitAdapterLost;
 }
 
 // Installed before the open, so that an interrupt during it still ends in a clean close.
@@ -167,14 +211,19 @@ int RunDump(const TCliArgs& args) {
     if (decode)
       signalLines.WriteFrame(msg);
     else
-      PrintReceivedFrame(msg, options.Serial);
+      PrintReceivedFrame(msg, adapter);
     ++printed;
   };
+  TLinkWatch link(adapter);
   handlers.Done = limitReached;
-  handlers.Idle = [&] { signalLines.Flush(); };
-  ReceiveUntilStopped(adapter, options, handlers);
+  handlers.Idle = [&] {
+    signalLines.Flush();
+    link.Check();
+  };
+  const bool kept = ReceiveUntilStopped(adapter, options, handlers);
   signalLines.Flush();
-  return kExitOk;
+  link.ReportDrops();
+  return kept ? kExitOk : ReportLoss(adapter);
 }
 
 QString RequireExtension(const std::string& path, const char* extension, const char* option) {
@@ -196,18 +245,20 @@ class THeadlessTransmit {
     }
   }
 
-  void Run(TOpenAdapter& adapter, const TCliOptions& options) {
+  // False when the adapter was lost.
+  bool Run(TOpenAdapter& adapter, const TCliOptions& options) {
     FAdapter = &adapter;
     TReceiveHandlers handlers;
     handlers.Frame = [&](const TCanMsgProg& msg) {
-      PrintReceivedFrame(msg, options.Serial);
+      PrintReceivedFrame(msg, adapter);
       FPredefined.MatchTriggerMessages(msg);
     };
     // The window's timer rows are due on a millisecond tick; polling twice as often keeps up.
     handlers.Idle = [&] { FPredefined.SendDueTimerMessages(); };
     handlers.PollInterval = std::chrono::microseconds(500);
-    ReceiveUntilStopped(adapter, options, handlers);
+    const bool kept = ReceiveUntilStopped(adapter, options, handlers);
     FAdapter = nullptr;
+    return kept;
   }
 
   void SaveTriggerLog(const QString& fileName) const { SaveTreeFile(fileName, FTriggerLog); }
@@ -233,7 +284,7 @@ int RunRun(const TCliArgs& args) {
   StopOnInterrupt();
   {
     TOpenAdapter adapter(options);
-    transmit.Run(adapter, options);
+    if (!transmit.Run(adapter, options)) return ReportLoss(adapter);
   }
   if (logFile) transmit.SaveTriggerLog(*logFile);
   if (transmit.FailedSends() == 0) return kExitOk;
@@ -245,6 +296,10 @@ int RunSend(const TCliArgs& args) {
   const TCanMsgProg frame = ParseFrameText(args.Arguments.at(1));
   TOpenAdapter adapter(ReadAdapterOptions(args));
   if (adapter.Send(frame)) return kExitOk;
+  if (adapter.Socket() && adapter.Socket()->LinkDown()) {
+    PrintError(adapter.Serial() + " is down: the frame was not sent");
+    return kExitNotAcknowledged;
+  }
   PrintError("the adapter did not acknowledge the frame");
   return kExitNotAcknowledged;
 }
@@ -308,7 +363,8 @@ const TCliProgramSpec& CliProgram() {
   static const TCliProgramSpec kProgram{
       "ferrolux-cli", FERROLUX_VERSION,
       "Drives the CAN adapters of Ferrolux from the command line.\n"
-      "Exit status: 0 done, 1 frame not acknowledged, 2 bad arguments or adapter not opened.",
+      "Exit status: 0 done, 1 frame not acknowledged or not sent, 2 bad arguments or adapter not opened, 3 adapter "
+      "lost.",
       {
           {"list", "List the adapters: kind, serial number, description.", {}, {}, RunList},
           {"dump", "Print received frames as candump log lines, or with --dbc the signals they carry.",
