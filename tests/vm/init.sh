@@ -12,8 +12,14 @@ for module in $(cat /modules/order); do
 done
 opts=trans=virtio,version=9p2000.L,msize=512000
 mount -t 9p -o "$opts,ro,cache=loose" hostroot /newroot || { echo "init: cannot mount the host's root"; poweroff -f; }
+for dir in run dev/shm; do mount -t tmpfs -o mode=1777 tmpfs "/newroot/$dir" 2>/dev/null; done
+# /tmp stays the host's, written in memory: a checkout or a build under /tmp is still seen.
+mkdir -p /newroot/run/tmp-upper /newroot/run/tmp-work
+mount -t overlay overlay -o lowerdir=/newroot/tmp,upperdir=/newroot/run/tmp-upper,workdir=/newroot/run/tmp-work /newroot/tmp ||
+  { echo "init: cannot put an overlay on /tmp"; poweroff -f; }
+chmod 1777 /newroot/tmp
+# After /tmp: the share may lie below it.
 mount -t 9p -o "$opts" share "/newroot$ferrolux_share" || { echo "init: cannot mount the share"; poweroff -f; }
-for dir in run tmp dev/shm; do mount -t tmpfs -o mode=1777 tmpfs "/newroot/$dir" 2>/dev/null; done
 mount --move /dev /newroot/dev
 mkdir -p /newroot/dev/pts /newroot/dev/shm
 ln -sf /proc/self/fd /newroot/dev/fd
