@@ -11,14 +11,16 @@ TTrafficViews::TTrafficViews(TTrafficSeams seams)
       FMonitor(FIdFilter, FSeams.Show8ByteMsg, FSeams.ProjectChanged),
       FDetails(FMonitor) {}
 
-void TTrafficViews::DispatchReceivedMessage(const TCanMsgProg& msg) { EnterReceivedMessage(msg); }
+void TTrafficViews::DispatchReceivedMessage(const TCanMsgProg& msg) {
+  EnterReceivedMessage(msg);
+  if (MatchTriggerMessages) MatchTriggerMessages(msg);
+}
 
 void TTrafficViews::EnterReceivedMessage(const TCanMsgProg& msg) {
   FIdFilter.EnsureCanIdInFilter(msg);
   FTrace.AddToTrace(msg, true);
   FMonitor.AddToMonitor(msg, true);
   for (TTrafficObserver* observer : FObservers) observer->FrameEntered(msg, true);
-  if (MatchTriggerMessages) MatchTriggerMessages(msg);
 }
 
 void TTrafficViews::EnterSentMessage(const TCanMsgProg& msg) {

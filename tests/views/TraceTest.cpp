@@ -1,4 +1,5 @@
 #include <QSignalSpy>
+#include <vector>
 
 #include "TrafficFixture.h"
 
@@ -69,6 +70,18 @@ TEST_F(TraceTest, UncheckedIdentifiersStayOutAndTimesMayDecrease) {
   EXPECT_EQ(TraceCell(7, 6), QStringLiteral("3"));
   EXPECT_EQ(TraceCell(8, 6), QStringLiteral("0"));
   EXPECT_FALSE(Views.Trace().Row(8).Received);
+}
+
+// Frames from the bus are answered by the trigger rows; frames from a log file or a capture
+// left behind are only entered, or an import would answer a recording.
+TEST_F(TraceTest, OnlyFramesFromTheBusReachTheTriggerRows) {
+  std::vector<std::int64_t> matched;
+  Views.MatchTriggerMessages = [&matched](const TCanMsgProg& msg) { matched.push_back(msg.CanId); };
+  Views.EnterReceivedMessage(Frame(0x300, 1));
+  Views.DispatchReceivedMessage(Frame(0x301, 2));
+  Views.EnterSentMessage(Frame(0x302, 0));
+  EXPECT_EQ(matched, std::vector<std::int64_t>{0x301});
+  EXPECT_NE(Views.Monitor().FindMonitorDataNode(0x300), nullptr);
 }
 
 TEST_F(TraceTest, AutoScrollOncePerBatchAndNeverForSentFrames) {
