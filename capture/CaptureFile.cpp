@@ -35,7 +35,7 @@ void EncodeCaptureBlock(std::uint64_t firstRow, std::span<const TTraceData> rows
   const std::size_t at = out.size();
   out.resize(at + kBlockHeaderSize + count * kRowSize);
   std::uint8_t* rowBytes = out.data() + at + kBlockHeaderSize;
-  std::memcpy(rowBytes, rows.data(), count * kRowSize);
+  if (count > 0) std::memcpy(rowBytes, rows.data(), count * kRowSize);  // an empty span may hold no pointer
   TByteWriter header;
   header.Append(kBlockMagic, sizeof kBlockMagic);
   header.U32(count);
