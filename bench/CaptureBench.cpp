@@ -9,20 +9,12 @@
 #include <random>
 #include <unistd.h>
 
+#include "bench/PipelineBench.h"
 #include "capture/CaptureRecorder.h"
 #include "views/TrafficViews.h"
 
 namespace {
 constexpr std::uint64_t kBudgetBytes = 256ULL << 20;
-
-TCanMsgProg SpillFrame(std::int64_t i) {
-  TCanMsgProg msg;
-  msg.CanId = 0x100 + i % 100;
-  msg.DLC = 8;
-  for (int b = 0; b < 8; ++b) msg.Data[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(i >> (b * 3));
-  msg.Time = static_cast<std::int32_t>(i % 60000);
-  return msg;
-}
 
 std::int64_t ResidentMiB() {
   long size = 0, resident = 0;
@@ -49,7 +41,7 @@ struct TSpilledTrace {
     constexpr std::int64_t kBatch = 4000;
     for (std::int64_t done = 0; done < rows;) {
       Views.BeginDrain();
-      for (std::int64_t i = 0; i < kBatch && done < rows; ++i, ++done) Views.DispatchReceivedMessage(SpillFrame(done));
+      for (std::int64_t i = 0; i < kBatch && done < rows; ++i, ++done) Views.DispatchReceivedMessage(BenchFrame(done));
       Views.EndDrain();
       if (state && done % (rows / 10) < kBatch) state->counters["RSS_MiB_at_" + std::to_string(done * 10 / rows) + "0%"] = static_cast<double>(ResidentMiB());
     }

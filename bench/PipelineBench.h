@@ -35,6 +35,16 @@ class BusDriver : public TZelCanDriver {
   std::int64_t FSeq = 0;
 };
 
+// A received frame of a 100-identifier bus; `i` varies its data and time.
+inline TCanMsgProg BenchFrame(std::int64_t i) {
+  TCanMsgProg msg;
+  msg.CanId = 0x100 + i % 100;
+  msg.DLC = 8;
+  for (int b = 0; b < 8; ++b) msg.Data[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(i >> (b * 3));
+  msg.Time = static_cast<std::int32_t>(i % 60000);
+  return msg;
+}
+
 inline TTrafficSeams QuietSeams() {
   return TTrafficSeams{[] { return false; }, [] { return false; }, [] {}};
 }

@@ -16,15 +16,6 @@
 #include "views/TrafficViews.h"
 
 namespace {
-TCanMsgProg BenchFrame(std::int64_t i) {
-  TCanMsgProg msg;
-  msg.CanId = 0x100 + i % 100;
-  msg.DLC = 8;
-  for (int b = 0; b < 8; ++b) msg.Data[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(i >> (b * 3));
-  msg.Time = static_cast<std::int32_t>(i % 60000);
-  return msg;
-}
-
 // Appends `rows` received frames in drain-sized batches.
 void FillTrace(TTrafficViews& views, std::int64_t rows) {
   constexpr std::int64_t kBatch = 4000;
