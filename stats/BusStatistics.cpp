@@ -16,33 +16,33 @@ double BitRateInUse(std::int32_t canBitRate, std::uint8_t btr0, std::uint8_t btr
   return 1000.0 * BtrToBitRate(btr0, btr1);
 }
 
+double TIdStatistics::MeanPeriodUs() const {
+  const std::uint64_t n = Periods();
+  return n ? static_cast<double>(PeriodOriginUs) + static_cast<double>(PeriodOffsetSumUs) / static_cast<double>(n) : 0.0;
+}
+
 double TIdStatistics::StdPeriodUs() const {
-  return Periods() > 1 ? std::sqrt(PeriodM2 / static_cast<double>(Periods() - 1)) : 0.0;
+  const std::uint64_t n = Periods();
+  if (n < 2) return 0.0;
+  const auto sum = static_cast<double>(PeriodOffsetSumUs);
+  const double squares = PeriodOffsetSquares - sum * sum / static_cast<double>(n);
+  return squares > 0 ? std::sqrt(squares / static_cast<double>(n - 1)) : 0.0;
 }
 
 TBusStatistics::TBusStatistics(double bitRate) : FBitRate(bitRate > 0 ? bitRate : 1) {}
 
 void TBusStatistics::Clear() { *this = TBusStatistics(FBitRate); }
 
-void TBusStatistics::Add(const TCanMsgProg& msg, std::int64_t timeUs) {
-  const auto bits = static_cast<std::uint64_t>(FrameBitsOnWire(msg));
+const TIdStatistics& TBusStatistics::Add(const TCanMsgProg& msg, std::int64_t timeUs) {
+  TIdStatistics& id = FIds[Place(msg.CanId, msg.Extended)];
+  const std::uint64_t bits = BitsOnWire(id, msg);
   if (FFrames == 0) FFirstUs = timeUs;
   ++FFrames;
   FBits += bits;
   FLastUs = timeUs;
 
-  TIdStatistics& id = FIds[Place(msg.CanId, msg.Extended)];
-  if (id.Count > 0) {
-    const std::int64_t period = timeUs - id.LastUs;
-    const std::uint64_t n = id.Periods() + 1;
-    id.MinPeriodUs = n == 1 ? period : std::min(id.MinPeriodUs, period);
-    id.MaxPeriodUs = n == 1 ? period : std::max(id.MaxPeriodUs, period);
-    const double delta = static_cast<double>(period) - id.MeanPeriodUs;
-    id.MeanPeriodUs += delta / static_cast<double>(n);
-    id.PeriodM2 += delta * (static_cast<double>(period) - id.MeanPeriodUs);
-  } else {
-    id.FirstUs = timeUs;
-  }
+  if (id.Count > 0) AddPeriod(id, timeUs - id.LastUs);
+  else id.FirstUs = timeUs;
   ++id.Count;
   id.Bits += bits;
   id.Bytes += msg.RTR ? 0 : static_cast<std::uint64_t>(msg.UsedBytes());
@@ -54,7 +54,29 @@ void TBusStatistics::Add(const TCanMsgProg& msg, std::int64_t timeUs) {
   }
   FSlotBits[FSlot % kSlots] += bits;
   FWindowBits += bits;
-  FPeakBits = std::max(FPeakBits, static_cast<double>(FWindowBits));
+  FPeakBits = std::max(FPeakBits, FWindowBits);
+  return id;
+}
+
+std::uint64_t TBusStatistics::BitsOnWire(TIdStatistics& id, const TCanMsgProg& msg) {
+  const auto key = static_cast<std::uint8_t>(1 + (msg.DLC & 0xF) + (msg.RTR ? 16 : 0));
+  if (id.HeaderKey != key) {
+    id.Header = FrameHeaderState(msg);
+    id.HeaderKey = key;
+  }
+  return static_cast<std::uint64_t>(FrameBitsOnWire(id.Header, msg));
+}
+
+void TBusStatistics::AddPeriod(TIdStatistics& id, std::int64_t period) {
+  if (id.Count == 1) {
+    id.PeriodOriginUs = id.MinPeriodUs = id.MaxPeriodUs = period;
+    return;
+  }
+  id.MinPeriodUs = std::min(id.MinPeriodUs, period);
+  id.MaxPeriodUs = std::max(id.MaxPeriodUs, period);
+  const std::int64_t offset = period - id.PeriodOriginUs;
+  id.PeriodOffsetSumUs += offset;
+  id.PeriodOffsetSquares += static_cast<double>(offset) * static_cast<double>(offset);
 }
 
 // Slots that fall out of the second are emptied; a gap longer than the window empties it all.
@@ -112,7 +134,7 @@ std::size_t TBusStatistics::Place(std::int64_t canId, bool extended) {
 }
 
 TArrival TBusStatistics::Arrival(const TIdStatistics& id, std::int64_t nowUs) const {
-  const double period = id.ExpectedCycleUs > 0 ? static_cast<double>(id.ExpectedCycleUs) : id.MeanPeriodUs;
+  const double period = id.ExpectedCycleUs > 0 ? static_cast<double>(id.ExpectedCycleUs) : id.MeanPeriodUs();
   if (id.Count == 0 || period <= 0) return TArrival::OnTime;
   const auto silent = static_cast<double>(nowUs - id.LastUs);
   if (silent > 10 * period) return TArrival::Gone;

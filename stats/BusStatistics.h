@@ -10,6 +10,7 @@
 
 #include "lists/IdSlotMap.h"
 #include "model/CanMsgProg.h"
+#include "stats/FrameLength.h"
 
 // The bit rate in bit/s of the settings: kbit/s, or what the BTR0/BTR1 pair gives when the
 // kbit/s value says "custom" (its low 16 bits are 0).
@@ -25,11 +26,18 @@ struct TIdStatistics {
   std::int64_t LastUs = 0;
   std::int64_t MinPeriodUs = 0;
   std::int64_t MaxPeriodUs = 0;
-  double MeanPeriodUs = 0;  // running mean and sum of squares (Welford)
-  double PeriodM2 = 0;
+  // The periods as sums of their distances from the first one: exact in integers, no division
+  // per frame, and the squares stay small where periods hardly vary.
+  std::int64_t PeriodOriginUs = 0;
+  std::int64_t PeriodOffsetSumUs = 0;
+  double PeriodOffsetSquares = 0;
   std::int64_t ExpectedCycleUs = 0;  // from a signal database; 0 when none is known
+  // The header of this identifier's last frame, with what makes it (1 + DLC + 16 RTR; 0 none).
+  std::uint8_t HeaderKey = 0;
+  TFrameHeaderState Header{};
 
   [[nodiscard]] std::uint64_t Periods() const { return Count > 0 ? Count - 1 : 0; }
+  [[nodiscard]] double MeanPeriodUs() const;
   [[nodiscard]] double StdPeriodUs() const;
 };
 
@@ -42,7 +50,8 @@ class TBusStatistics {
   // The bus's bit rate in bit/s; the load is bits on the wire divided by it.
   explicit TBusStatistics(double bitRate);
 
-  void Add(const TCanMsgProg& msg, std::int64_t timeUs);
+  // Counts the frame; returns its identifier's figures.
+  const TIdStatistics& Add(const TCanMsgProg& msg, std::int64_t timeUs);
   void Clear();
   void SetBitRate(double bitRate) { FBitRate = bitRate; }
   [[nodiscard]] double BitRate() const { return FBitRate; }
@@ -61,7 +70,7 @@ class TBusStatistics {
   // Loads as fractions of the bit rate: the second up to `nowUs`, the highest such second seen
   // at the steps of the window (10 ms), and the average over the span since the first frame.
   [[nodiscard]] double LastSecondLoad(std::int64_t nowUs) const;
-  [[nodiscard]] double PeakLoad() const { return FPeakBits / FBitRate; }
+  [[nodiscard]] double PeakLoad() const { return static_cast<double>(FPeakBits) / FBitRate; }
   [[nodiscard]] double AverageLoad(std::int64_t nowUs) const;
   [[nodiscard]] TArrival Arrival(const TIdStatistics& id, std::int64_t nowUs) const;
 
@@ -70,6 +79,8 @@ class TBusStatistics {
   static constexpr std::int64_t kSlotUs = 10'000;
   void AdvanceWindow(std::int64_t slot);
   [[nodiscard]] std::size_t Place(std::int64_t canId, bool extended);
+  static std::uint64_t BitsOnWire(TIdStatistics& id, const TCanMsgProg& msg);
+  static void AddPeriod(TIdStatistics& id, std::int64_t period);
 
   double FBitRate;
   std::vector<TIdStatistics> FIds;
@@ -82,5 +93,5 @@ class TBusStatistics {
   std::int64_t FSlot = -1;  // the window's newest slot number (time / 10 ms)
   std::int64_t FSlotEndUs = 0;  // where that slot ends
   std::uint64_t FWindowBits = 0;
-  double FPeakBits = 0;
+  std::uint64_t FPeakBits = 0;
 };

@@ -103,6 +103,8 @@ constexpr TLastBitsTable kLastBitsTable;
 
 class TFrameStream {
  public:
+  TFrameStream() = default;
+  explicit TFrameStream(const TFrameHeaderState& header) : FCrc(header.Crc), FState(header.StuffState), FStuffed(header.Stuffed) {}
   void Crc(std::uint8_t byte) { FCrc = static_cast<std::uint16_t>(((FCrc << 8) & 0x7FFFU) ^ kCrcTable.Next[((FCrc >> 7) ^ byte) & 0xFFU]); }
   void Stuff(std::uint8_t byte) {
     const TStuffStep step = kStuffTable.Step[FState][byte];
@@ -120,6 +122,9 @@ class TFrameStream {
   void Data(std::uint8_t byte) {
     Crc(byte);
     Stuff(byte);
+  }
+  [[nodiscard]] TFrameHeaderState State(int bits) const {
+    return {FCrc, static_cast<std::uint8_t>(FState), static_cast<std::uint8_t>(FStuffed), static_cast<std::uint8_t>(bits)};
   }
   // The CRC's 15 bits close the stuffed part; the stuff bits it got in all.
   [[nodiscard]] int Finish() {
@@ -155,21 +160,25 @@ int CanStuffBits(const std::uint8_t* stream, int bits) {
   return stuffed + m.Stuffed;
 }
 
-int FrameBitsOnWire(const TCanMsgProg& msg) {
+TFrameHeaderState FrameHeaderState(const TCanMsgProg& msg) {
   const auto id = static_cast<std::uint32_t>(msg.CanId);
   const std::uint64_t rtr = msg.RTR ? 1U : 0U;
   const auto dlc = static_cast<std::uint64_t>(msg.DLC) & 0xFU;
   TFrameStream stream;
-  int bits;
   if (msg.Extended) {  // SOF 0, base identifier, SRR 1, IDE 1, extension, RTR, r1 0, r0 0, DLC: 7 + 4 x 8
     stream.Header((std::uint64_t{(id >> 18) & 0x7FFU} << 27) | (std::uint64_t{3} << 25) | (std::uint64_t{id & 0x3FFFFU} << 7) |
                       (rtr << 6) | dlc,
                   7, 4);
-    bits = 39;
-  } else {  // SOF 0, identifier, RTR, IDE 0, r0 0, DLC: 3 + 2 x 8
-    stream.Header((std::uint64_t{id & 0x7FFU} << 7) | (rtr << 6) | dlc, 3, 2);
-    bits = 19;
+    return stream.State(39);
   }
+  // SOF 0, identifier, RTR, IDE 0, r0 0, DLC: 3 + 2 x 8
+  stream.Header((std::uint64_t{id & 0x7FFU} << 7) | (rtr << 6) | dlc, 3, 2);
+  return stream.State(19);
+}
+
+int FrameBitsOnWire(const TFrameHeaderState& header, const TCanMsgProg& msg) {
+  TFrameStream stream(header);
+  int bits = header.Bits;
   if (!msg.RTR) {
     const int bytes = msg.UsedBytes();
     for (int i = 0; i < bytes; ++i) stream.Data(msg.Data[static_cast<std::size_t>(i)]);
@@ -177,3 +186,5 @@ int FrameBitsOnWire(const TCanMsgProg& msg) {
   }
   return bits + 15 + stream.Finish() + kFixedTail;
 }
+
+int FrameBitsOnWire(const TCanMsgProg& msg) { return FrameBitsOnWire(FrameHeaderState(msg), msg); }

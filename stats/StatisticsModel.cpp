@@ -35,8 +35,8 @@ QVariant TStatisticsModel::Value(const TIdStatistics& id, int column) const {
   switch (column) {
     case colId: return (static_cast<qlonglong>(id.CanId) << 1) | (id.Extended ? 1 : 0);
     case colCount: return static_cast<qulonglong>(id.Count);
-    case colRate: return periods && id.MeanPeriodUs > 0 ? QVariant(1e6 / id.MeanPeriodUs) : QVariant();
-    case colMean: return periods ? QVariant(id.MeanPeriodUs / 1000) : QVariant();
+    case colRate: return periods && id.MeanPeriodUs() > 0 ? QVariant(1e6 / id.MeanPeriodUs()) : QVariant();
+    case colMean: return periods ? QVariant(id.MeanPeriodUs() / 1000) : QVariant();
     case colMin: return periods ? QVariant(static_cast<double>(id.MinPeriodUs) / 1000) : QVariant();
     case colMax: return periods ? QVariant(static_cast<double>(id.MaxPeriodUs) / 1000) : QVariant();
     case colStd: return periods ? QVariant(id.StdPeriodUs() / 1000) : QVariant();

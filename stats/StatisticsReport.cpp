@@ -23,7 +23,7 @@ struct TRates {
 
 QByteArray Periods(const TIdStatistics& id) {
   if (id.Periods() == 0) return ";;;";
-  return Milliseconds(id.MeanPeriodUs) + ';' + Milliseconds(static_cast<double>(id.MinPeriodUs)) + ';' +
+  return Milliseconds(id.MeanPeriodUs()) + ';' + Milliseconds(static_cast<double>(id.MinPeriodUs)) + ';' +
          Milliseconds(static_cast<double>(id.MaxPeriodUs)) + ';' + Milliseconds(id.StdPeriodUs());
 }
 

@@ -3,8 +3,8 @@
 // A sent frame carries no stamp of its own; it counts at the time of the frame before it.
 void TTrafficStatistics::FrameEntered(const TCanMsgProg& msg, bool received) {
   if (received) FLastUs = FStamps.Unwrapped(msg.Time) * 1000;
-  FStatistics.Add(msg, FLastUs);
-  if (ExpectedCycleUs && FStatistics.Find(msg.CanId, msg.Extended)->Count == 1)
+  const TIdStatistics& id = FStatistics.Add(msg, FLastUs);
+  if (ExpectedCycleUs && id.Count == 1)
     FStatistics.SetExpectedCycle(msg.CanId, msg.Extended, ExpectedCycleUs(msg.CanId, msg.Extended));
   FChanged = true;
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QList>
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 #include "stats/BusStatistics.h"
 #include "stats/FrameLength.h"
@@ -29,13 +31,55 @@ TEST(BusStatistics, PeriodsPerIdentifierAndBothKindsOfTheSameNumberApart) {
   EXPECT_EQ(id->Count, 5u);
   EXPECT_EQ(id->MinPeriodUs, 99 * kMs);
   EXPECT_EQ(id->MaxPeriodUs, 102 * kMs);
-  EXPECT_DOUBLE_EQ(id->MeanPeriodUs, 100.0 * kMs);
+  EXPECT_DOUBLE_EQ(id->MeanPeriodUs(), 100.0 * kMs);
   // periods 100, 99, 102, 99: deviations 0, -1, 2, -1 ms; sample variance 6/3 ms²
   EXPECT_NEAR(id->StdPeriodUs(), std::sqrt(2.0) * kMs, 1e-6);
   EXPECT_EQ(id->Bytes, 40u);
   EXPECT_EQ(stats.Find(0x100, true)->Count, 1u);
   EXPECT_EQ(stats.InIdentifierOrder().size(), 2u);
   EXPECT_FALSE(stats.InIdentifierOrder()[0]->Extended) << "standard first";
+}
+
+// Each identifier keeps its last header; frames that change DLC, RTR or kind under the same
+// number must still count their own length, and periods from microseconds to many minutes must
+// give the mean and deviation a two-pass computation gives.
+TEST(BusStatistics, BitsAndPeriodsAgreeWithAFrameByFrameRecount) {
+  std::mt19937_64 random(11);
+  TBusStatistics stats(500'000);
+  struct TExpected {
+    std::uint64_t bits = 0;
+    std::vector<std::int64_t> periods;
+    std::int64_t last = -1;
+  };
+  std::vector<TExpected> expected(8);
+  std::int64_t now = 0;
+  for (int i = 0; i < 20'000; ++i) {
+    const auto slot = static_cast<std::size_t>(random() % 8);
+    TCanMsgProg msg = Frame(0x700 + static_cast<std::int64_t>(slot / 2), static_cast<int>(random() % 9), slot % 2 == 1);
+    msg.RTR = random() % 5 == 0;
+    for (auto& byte : msg.Data) byte = static_cast<std::uint8_t>(random());
+    now += random() % 4 == 0 ? static_cast<std::int64_t>(random() % 600'000'000) : static_cast<std::int64_t>(random() % 3);
+    stats.Add(msg, now);
+    TExpected& e = expected[slot];
+    e.bits += static_cast<std::uint64_t>(FrameBitsOnWire(msg));
+    if (e.last >= 0) e.periods.push_back(now - e.last);
+    e.last = now;
+  }
+  for (std::size_t slot = 0; slot < expected.size(); ++slot) {
+    const TIdStatistics* id = stats.Find(0x700 + static_cast<std::int64_t>(slot / 2), slot % 2 == 1);
+    ASSERT_NE(id, nullptr);
+    const TExpected& e = expected[slot];
+    EXPECT_EQ(id->Bits, e.bits) << slot;
+    long double mean = 0, squares = 0;
+    for (std::int64_t p : e.periods) mean += static_cast<long double>(p);
+    mean /= static_cast<long double>(e.periods.size());
+    for (std::int64_t p : e.periods) squares += (static_cast<long double>(p) - mean) * (static_cast<long double>(p) - mean);
+    const auto std = static_cast<double>(std::sqrt(squares / static_cast<long double>(e.periods.size() - 1)));
+    EXPECT_NEAR(id->MeanPeriodUs(), static_cast<double>(mean), 1e-6 * static_cast<double>(mean)) << slot;
+    EXPECT_NEAR(id->StdPeriodUs(), std, 1e-6 * std) << slot;
+    EXPECT_EQ(id->MinPeriodUs, *std::min_element(e.periods.begin(), e.periods.end())) << slot;
+    EXPECT_EQ(id->MaxPeriodUs, *std::max_element(e.periods.begin(), e.periods.end())) << slot;
+  }
 }
 
 TEST(BusStatistics, LoadOfAKnownSecondItsPeakAndTheAverage) {
