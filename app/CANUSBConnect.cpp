@@ -82,7 +82,7 @@ void TfCANUSBMain::actionConnectExecute(QObject* Sender) {
       opened = FConnection->ConnectAuto(ListFtdiDevices(), HidListEntries(HidDeviceList));
     }
   }
-  if (!opened) ShowPlainMessage(QStringLiteral("Connect to CAN device is failed"));
+  if (!opened) ShowPlainMessage(FConnection->OpenFailureText());
 }
 
 void TfCANUSBMain::actionDisconnectExecute() {

@@ -51,6 +51,12 @@ bool TConnectionController::OpenNew(TOpenedDevice device) {
   return Open(device);
 }
 
+QString TConnectionController::OpenFailureText() const {
+  const QString failed = QStringLiteral("Connect to CAN device is failed");
+  const QString problem = FAdapter.Adapter() ? FAdapter.Adapter()->OpenProblem() : QString();
+  return problem.isEmpty() ? failed : failed + QStringLiteral("\n\n") + problem + QLatin1Char('.');
+}
+
 bool TConnectionController::Reopen() {
   if (!FLastOpened.Driver || FAdapter.Connected()) return false;
   FAdapter.SetAdapter(FLastOpened.Driver);

@@ -64,6 +64,9 @@ class TConnectionController {
   [[nodiscard]] bool DeviceLost() const { return FAdapter.Connected() && FAdapter.DeviceLost(); }
   [[nodiscard]] const TOpenedDevice& LastOpened() const { return FLastOpened; }
   [[nodiscard]] const QString& DeviceName() const { return FDeviceName; }
+  // What the window says when an open failed: the failure, and below it the driver's reason
+  // where the driver can tell one.
+  [[nodiscard]] QString OpenFailureText() const;
   // The driver a connect uses for an adapter kind, or null for an unknown kind.
   [[nodiscard]] TZelCanCustomAdapter* DriverForKind(const QString& kind) const;
 

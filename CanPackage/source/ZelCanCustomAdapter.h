@@ -47,6 +47,9 @@ class TZelCanCustomAdapter {
   // open and by close.
   [[nodiscard]] bool DeviceLost() const { return FDeviceLost.load(std::memory_order_acquire); }
 
+  // Why the last OpenDevice failed, where the driver can tell; empty after a successful one.
+  [[nodiscard]] const QString& OpenProblem() const { return FOpenProblem; }
+
   [[nodiscard]] TAdapterType AdapterType() const { return FAdapterType; }
   void SetAdapterType(TAdapterType value) { FAdapterType = value; }
 
@@ -60,6 +63,7 @@ class TZelCanCustomAdapter {
   std::uint16_t FCanBaudRate = 0;
   TAdapterType FAdapterType = TAdapterType::atUSB;
   TCanEventLink* FCanEventLink = nullptr;
+  QString FOpenProblem;
 
  private:
   std::vector<TZelCanAdapter*> FFreeNotifies;

@@ -57,8 +57,6 @@ class TZelCanSocket : public TZelCanDriver {
   // What the status bar shows in place of the configured bit rate: the interface's own, or
   // that it is down, and the frames the kernel dropped.
   [[nodiscard]] QString LinkText() const;
-  // Why the last OpenDevice failed; empty after a successful one.
-  [[nodiscard]] QString OpenProblem() const { return FOpenProblem; }
   [[nodiscard]] bool LinkDown() const { return FLinkDown.load(std::memory_order_relaxed); }
   [[nodiscard]] std::uint64_t KernelDrops() const { return FKernelDrops.load(std::memory_order_relaxed); }
   // Asks the socket for its drop count; on the reader thread, or once the reader has stopped.
@@ -87,7 +85,6 @@ class TZelCanSocket : public TZelCanDriver {
   TCanLinkApi& FLinks;
   int FSocket = -1;
   std::string FName;
-  QString FOpenProblem;
   TCanFilters FFilters;  // every checked filter, in list order; empty accepts all
   QString FLinkText;
   std::uint32_t FLinkBitRate = 0;

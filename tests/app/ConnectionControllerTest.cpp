@@ -27,6 +27,7 @@ class OpenRecorder : public ScriptedDriver {
     lastFilter = AcceptanceFilter;
     lastMask = AcceptanceMask;
     if (openResult == 0) SetDeviceLost(false);
+    FOpenProblem = openResult == 0 ? QString() : problem;
     return openResult;
   }
   std::int32_t CloseDevice() override {
@@ -39,6 +40,7 @@ class OpenRecorder : public ScriptedDriver {
   std::int32_t lastBtr = 0;
   std::uint32_t lastFilter = 0, lastMask = 0;
   std::int32_t openResult = 0, closeResult = 0;
+  QString problem;  // what a failing open says
   int closes = 0;
   long readsAtClose = -1;
 };
@@ -100,6 +102,16 @@ TEST_F(Connection, FailedOpenStaysDisconnectedAndStartsNoReader) {
   EXPECT_FALSE(facade.Connected());
   EXPECT_FALSE(reader.Runing());
   EXPECT_TRUE(states.empty());
+  EXPECT_EQ(controller.OpenFailureText(), QStringLiteral("Connect to CAN device is failed"));
+
+  // A driver that can tell why has its reason below the failure; a later success clears it.
+  serial.problem = QStringLiteral("S is down and the kernel refused to bring it up");
+  EXPECT_FALSE(controller.ConnectTo(*items[0].Device, {}));
+  EXPECT_EQ(controller.OpenFailureText(),
+            QStringLiteral("Connect to CAN device is failed\n\nS is down and the kernel refused to bring it up."));
+  serial.openResult = 0;
+  EXPECT_TRUE(controller.ConnectTo(*items[0].Device, {}));
+  EXPECT_TRUE(serial.OpenProblem().isEmpty());
 }
 
 TEST_F(Connection, OpenCommandFindsVendorThenHidThenKeepsTheEarlierDriver) {

@@ -82,7 +82,7 @@ class TOpenAdapter {
     FFacade.SetAdapter(FDriver.Driver.get());
     FFacade.SetFilter({{options.Code, options.Mask}});
     if (FFacade.OpenDevice(options.Serial, options.BitRate, options.Btr) != CanResult::Ok) {
-      const QString problem = Socket() ? Socket()->OpenProblem() : QString();
+      const QString& problem = FDriver.Driver->OpenProblem();
       throw TCliFailure{"cannot open adapter " + options.Serial + (problem.isEmpty() ? "" : ": " + problem.toStdString())};
     }
   }
