@@ -126,6 +126,14 @@ class TRowStore {
     if (FChunks.size() > (FCount + kChunkRows - 1) / kChunkRows) FChunks.pop_back();
   }
 
+  // Lets the first `chunks` chunks' rows go; the rows after them move up without being copied.
+  void DropFrontChunks(std::size_t chunks) {
+    chunks = std::min(chunks, FCount >> kChunkShift);
+    FChunks.erase(FChunks.begin(), FChunks.begin() + static_cast<std::ptrdiff_t>(chunks));
+    FCount -= chunks << kChunkShift;
+    ++FArrangement;
+  }
+
   void Clear() {
     FChunks.clear();
     FChunks.shrink_to_fit();

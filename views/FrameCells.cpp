@@ -30,6 +30,22 @@ QString FrameCellText(const TCanMsgProg& msg, int column, bool show8ByteMsg) {
   return QString::fromLatin1(text, WriteFrameCellText(text, msg, column, show8ByteMsg) - text);
 }
 
+TFrameCellSearch::TFrameCellSearch(const QString& needle, int column, bool show8ByteMsg)
+    : FColumn(column), FShow8ByteMsg(show8ByteMsg) {
+  FNeedle.reserve(static_cast<std::size_t>(needle.size()));
+  for (const QChar c : needle) {
+    if (c.unicode() > 0x7F) FUnmatchable = true;  // cells are ASCII
+    FNeedle.push_back(static_cast<char>(c.unicode()));
+  }
+}
+
+bool TFrameCellSearch::Matches(const TCanMsgProg& msg) const {
+  if (FUnmatchable) return false;
+  char text[kFrameCellMax];
+  const std::string_view cell(text, static_cast<std::size_t>(WriteFrameCellText(text, msg, FColumn, FShow8ByteMsg) - text));
+  return cell.find(FNeedle) != std::string_view::npos;
+}
+
 const QImage& FrameRowImage(bool received) {
   // An arrow into the adapter (green) for received frames, out of it (orange) for sent ones.
   static const QImage kReceived = AppImage("received", 16);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <string>
 
 #include "model/CanMsgProg.h"
 
@@ -17,6 +18,20 @@ enum TFrameColumn { fcCanId = 0, fcExt = 1, fcRtr = 2, fcDlc = 3, fcMsg = 4, fcA
 // returns the end. Exports use it to fill their buffers without a string per cell.
 constexpr int kFrameCellMax = 24;
 char* WriteFrameCellText(char* out, const TCanMsgProg& msg, int column, bool show8ByteMsg);
+
+// Whether a column's text contains `needle`, as QString::contains would say, with the text
+// written into a buffer on the stack: a search runs over every row of a long trace.
+class TFrameCellSearch {
+ public:
+  TFrameCellSearch(const QString& needle, int column, bool show8ByteMsg);
+  [[nodiscard]] bool Matches(const TCanMsgProg& msg) const;
+
+ private:
+  std::string FNeedle;
+  bool FUnmatchable = false;  // a character no cell can hold
+  int FColumn;
+  bool FShow8ByteMsg;
+};
 
 // Image 0 for rows of received frames, image 1 for rows of frames this program sent.
 [[nodiscard]] const QImage& FrameRowImage(bool received);

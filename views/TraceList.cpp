@@ -19,24 +19,34 @@ void TTraceList::AddToTrace(const TCanMsgProg& msg, bool received) {
   if (FSink) {
     FSink->RowAppended(record);
     if (!FModel.Suspended()) FSink->BatchEnded();
-    if (FBudgetRows != 0 && FRows.Count() >= FBudgetRows + FSpillDelay) SpillRows();
   }
+  SpillIfOverBudget();
   if (FProjectChanged) FProjectChanged();
   if (received && FAutoScroll) RequestScroll();
 }
 
-// Memory lets its rows go when the sink has them all; their search state stays.
+// Memory lets its oldest rows go, whole chunks of them, once the sink holds them, and keeps
+// the newest three quarters of its budget: what it holds stays about the same however long
+// the capture runs. Their search state stays.
 void TTraceList::SpillRows() {
-  if (!FSink->HoldsRows(RowCount())) {
-    FSpillDelay = FRows.Count() - FBudgetRows + FBudgetRows / 8 + 1;  // not again at every row
+  const std::size_t keep = FBudgetRows - FBudgetRows / 4;
+  const std::size_t chunks = (FRows.Count() - std::min(FRows.Count(), keep)) / kTraceChunkRows;
+  if (chunks == 0 || !FSink->HoldsRows(RowCount())) {
+    // not again at every row: after another eighth of the budget, or a chunk beyond what stays
+    FSpillDelay = std::max(FRows.Count() + FBudgetRows / 8 + 1, keep + kTraceChunkRows) - FBudgetRows;
     return;
   }
   FSpillDelay = 0;
+  const std::size_t leaving = chunks * kTraceChunkRows;
   const std::uint64_t first = FSpill.Count();
-  FSpill.Extend(FRows.Count());
-  for (std::size_t row = 0; row < FRows.Count(); ++row)
+  FSpill.Extend(leaving);
+  for (std::size_t row = 0; row < leaving; ++row)
     if (!FRows.State(row).Visible()) FSpill.SetVisible(first + row, false);
-  FRows.Clear();
+  FRows.DropFrontChunks(chunks);
+}
+
+void TTraceList::SpillIfOverBudget() {
+  if (FSink && FBudgetRows != 0 && FRows.Count() >= FBudgetRows + FSpillDelay) SpillRows();
 }
 
 void TTraceList::RequestScroll() {
@@ -61,11 +71,10 @@ bool TTraceList::Search(const QString& text, int column) {
     ShowUserMessage(TUserMessageKind::Error, QStringLiteral("Error"), QStringLiteral("Please stop the data tracing."));
     return false;
   }
-  const QString needle = text.toUpper();
-  const bool show8 = ReadShow8ByteMsg(FShow8ByteMsg);
+  const TFrameCellSearch search(text.toUpper(), column, ReadShow8ByteMsg(FShow8ByteMsg));
   FModel.BeginReset();
   for (std::size_t row = 0; row < RowCount(); ++row) {
-    const bool visible = needle.isEmpty() || FrameCellText(Row(row).Msg, column, show8).contains(needle);
+    const bool visible = text.isEmpty() || search.Matches(Row(row).Msg);
     if (row < FSpill.Count()) FSpill.SetVisible(row, visible);
     else FRows.State(row - FSpill.Count()).Set(RowFlag::vsVisible, visible);
   }
@@ -85,10 +94,12 @@ void TTraceList::ClearTrace() {
 
 void TTraceList::Clear() { ClearRows(); }
 
+// A loaded list or project goes to the sink as a whole, and leaves memory as a capture does.
 void TTraceList::RowsReplaced() {
   FSpill.Clear();
   FSpillDelay = 0;
   if (FSink) FSink->RowsReplaced(*this);
+  SpillIfOverBudget();
 }
 
 QString TTraceList::MessagesCountText() const {

@@ -44,6 +44,8 @@ class TTraceList : public TRowListOf<TTraceData>, public TProjectList {
   void SetSink(TTraceSink* sink) { FSink = sink; }
   // Rows beyond `bytes` of them leave memory for the sink, when it holds them; 0: no limit.
   void SetMemoryBudget(std::uint64_t bytes) { FBudgetRows = bytes / (sizeof(TTraceData) + sizeof(TRowState)); }
+  // Rows leave memory in chunks of this many.
+  static constexpr std::size_t kTraceChunkRows = TRowStore<TTraceData>::kChunkRows;
   // Rows that live in the sink only.
   [[nodiscard]] std::uint64_t SpilledRows() const { return FSpill.Count(); }
 
@@ -92,6 +94,7 @@ class TTraceList : public TRowListOf<TTraceData>, public TProjectList {
   void RequestScroll();
   void RowsReplaced() override;
   void SpillRows();
+  void SpillIfOverBudget();
 
   const TIdFilterList& FFilter;
   TShow8ByteMsg FShow8ByteMsg;

@@ -17,6 +17,8 @@
 namespace {
 constexpr std::size_t kBudgetRows = 1000;
 constexpr std::uint64_t kRows = 10'500;
+// Memory keeps the newest three quarters of the budget and lets whole chunks go.
+constexpr std::size_t kMostInMemory = kBudgetRows * 3 / 4 + TTraceList::kTraceChunkRows;
 
 TTrafficSeams Seams() {
   return TTrafficSeams{[] { return false; }, [] { return false; }, [] {}};
@@ -53,6 +55,7 @@ class TraceSpillTest : public ::testing::Test {
     write(buffer);
     return buffer.data();
   }
+  [[nodiscard]] std::uint64_t InMemoryRows() { return Spilled.Trace().RowCount() - Spilled.Trace().SpilledRows(); }
   void ExpectSameRows() {
     const TTraceList& a = InMemory.Trace();
     const TTraceList& b = Spilled.Trace();
@@ -72,8 +75,12 @@ class TraceSpillTest : public ::testing::Test {
 };
 
 TEST_F(TraceSpillTest, RowsBeyondTheBudgetLeaveMemoryAndReadBackTheSame) {
-  Feed(0, kRows);
-  EXPECT_GE(Spilled.Trace().SpilledRows(), kRows - kBudgetRows);
+  // Drain after drain, memory never holds more than the budget's share and a chunk.
+  for (std::uint64_t fed = 0; fed < kRows; fed += 1500) {
+    Feed(fed, std::min<std::uint64_t>(1500, kRows - fed));
+    ASSERT_LT(InMemoryRows(), kMostInMemory) << fed;
+  }
+  EXPECT_GE(Spilled.Trace().SpilledRows(), kRows - kMostInMemory);
   EXPECT_EQ(InMemory.Trace().SpilledRows(), 0U);
   ExpectSameRows();
   EXPECT_EQ(Spilled.Trace().MessagesCountText(), QStringLiteral(" Messages count: 10500"));
@@ -116,6 +123,19 @@ TEST_F(TraceSpillTest, ASearchSeesAndHidesSpilledRowsAsInMemory) {
   for (TTrafficViews* views : {&InMemory, &Spilled}) ASSERT_TRUE(views->Trace().Search(QString(), 0));
   ExpectSameRows();
   EXPECT_EQ(Spilled.Trace().Model().rowCount(), static_cast<int>(kRows + 3000));
+}
+
+// A list file loaded into the trace goes to the capture as a whole and then leaves memory.
+TEST_F(TraceSpillTest, ALoadedListFileLeavesMemoryAsACaptureDoes) {
+  Feed(0, kRows);
+  const QString file = Dir.filePath(QStringLiteral("trace.lst"));
+  SaveTreeFile(file, InMemory.Trace());
+  InMemory.Trace().ClearTrace();
+  LoadTreeFile(file, InMemory.Trace());
+  LoadTreeFile(file, Spilled.Trace());
+  EXPECT_GE(Spilled.Trace().SpilledRows(), kRows - kMostInMemory);
+  EXPECT_LT(InMemoryRows(), kMostInMemory);
+  ExpectSameRows();
 }
 
 TEST_F(TraceSpillTest, ClearEmptiesDiskAndMemoryAndTheCaptureStartsAgain) {

@@ -1,7 +1,9 @@
 #include <QSignalSpy>
 #include <vector>
+#include <random>
 
 #include "TrafficFixture.h"
+#include "views/FrameCells.h"
 
 namespace {
 class TraceTest : public TrafficFixture {
@@ -103,4 +105,24 @@ TEST_F(TraceTest, ClearEmptiesOnlyTheTrace) {
   EXPECT_EQ(Views.Monitor().Model().rowCount(), 6);
   EXPECT_EQ(Views.IdFilter().Model().rowCount(), 6);
   EXPECT_EQ(Changes, before + 1);
+}
+
+// The search writes cells into a buffer of its own; over random frames it must agree with the
+// column's text for every column, with and without the eight-byte setting.
+TEST(FrameCellSearch, AgreesWithTheCellTextOfEveryColumn) {
+  std::mt19937 random(5);
+  const QStringList needles = {"7", "1F", "00 0", "0 F", "RTR", "TR F", "..", "A", "8", "1", "É", QString(QChar(0x20AC))};
+  for (int i = 0; i < 3000; ++i) {
+    TCanMsgProg msg;
+    msg.Extended = (random() & 1) != 0;
+    msg.CanId = static_cast<std::int64_t>(random() & (msg.Extended ? 0x1FFFFFFFU : 0x7FFU));
+    msg.RTR = random() % 6 == 0;
+    msg.DLC = static_cast<int>(random() % 10);
+    for (auto& byte : msg.Data) byte = static_cast<std::uint8_t>(random() % 3 == 0 ? 0x2E : random());
+    for (int column = fcCanId; column <= fcAscii; ++column)
+      for (const bool show8 : {false, true})
+        for (const QString& needle : needles)
+          ASSERT_EQ(TFrameCellSearch(needle, column, show8).Matches(msg), FrameCellText(msg, column, show8).contains(needle))
+              << i << " column " << column << " needle " << needle.toStdString();
+  }
 }
