@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -22,6 +23,7 @@
 #include "app/Calculator.h"
 #include "app/MainPages.h"
 #include "app/UserAction.h"
+#include "capture/CaptureSettings.h"
 #include "filters/HwFilterPage.h"
 #include "filters/IdFilterPage.h"
 #include "storage/DataFolder.h"
@@ -420,8 +422,11 @@ void TfCANUSBMain::Timer1Timer() {
 
 void TfCANUSBMain::actionOptionsExecute() {
   fCANUSBOptions->LoadFrom(*FSettings);
+  fCANUSBOptions->edTraceMemory->setValue(ReadTraceMemoryMiB());
   if (fCANUSBOptions->exec() != QDialog::Accepted) return;
   fCANUSBOptions->StoreTo(*FSettings);
+  StoreTraceMemoryMiB(fCANUSBOptions->edTraceMemory->value());
+  FTraffic.Trace().SetMemoryBudget(MiBToBytes(ReadTraceMemoryMiB()));
   ApplyShowHints(FSettings->FShowHints);
 }
 

@@ -10,24 +10,13 @@
 #include "app/CANUSBMain.h"
 #include "capture/CaptureImport.h"
 #include "capture/CaptureRecorder.h"
-#include "platform/Registry.h"
+#include "capture/CaptureSettings.h"
 #include "plot/PlotWindow.h"
 #include "storage/DataFolder.h"
 #include "views/TracePage.h"
 
 namespace {
 constexpr std::size_t kCaptureImportBatch = 20000;
-constexpr std::int32_t kDefaultMemoryMiB = 256;
-
-// The trace rows memory keeps before they spill to the capture file: the MemoryMiB value of
-// the settings' own Capture key (beside the application's values, which stay as they are).
-std::uint64_t TraceMemoryBudget() {
-  TRegistry reg;
-  std::int32_t mib = kDefaultMemoryMiB;
-  if (reg.OpenKey(QStringLiteral("Software\\Tarvell\\Ferrolux\\Capture"), false) && reg.ValueExists(QStringLiteral("MemoryMiB")))
-    mib = reg.ReadInteger(QStringLiteral("MemoryMiB"));
-  return std::uint64_t{static_cast<std::uint32_t>(std::max(mib, 1))} << 20;
-}
 }  // namespace
 
 void TfCANUSBMain::BuildCapture() {
@@ -48,7 +37,7 @@ void TfCANUSBMain::BuildCapture() {
   };
   const QStringList left = FCapture->Open();
   FTraffic.Trace().SetSink(FCapture.get());
-  FTraffic.Trace().SetMemoryBudget(TraceMemoryBudget());
+  FTraffic.Trace().SetMemoryBudget(MiBToBytes(ReadTraceMemoryMiB()));
   ShowCaptureStatus();
   OfferLeftCaptures(left);
 }

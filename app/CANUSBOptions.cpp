@@ -7,9 +7,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "capture/CaptureSettings.h"
 #include "model/CanText.h"
 #include "storage/MyRegValues.h"
 #include "transmit/CanEditField.h"
@@ -127,6 +129,19 @@ QWidget* TfCANUSBOptions::BuildGeneralPage() {
   auto* layout = new QVBoxLayout(page);
   for (QCheckBox* box : {cbShowHints, cbWarningBox, cbSaveFormPosition, cbShowCanIdDetails, cbActivateColorButtons, chkShow8ByteMsg})
     layout->addWidget(box);
+
+  edTraceMemory = new QSpinBox(page);
+  edTraceMemory->setObjectName(QStringLiteral("edTraceMemory"));
+  edTraceMemory->setRange(kMinTraceMemoryMiB, kMaxTraceMemoryMiB);
+  edTraceMemory->setSuffix(QStringLiteral(" MiB"));
+  edTraceMemory->setValue(kDefaultTraceMemoryMiB);
+  auto* memoryLabel = new QLabel(QStringLiteral("Trace memory before rows go to the capture file:"), page);
+  memoryLabel->setBuddy(edTraceMemory);
+  auto* memory = new QHBoxLayout;
+  memory->addWidget(memoryLabel);
+  memory->addWidget(edTraceMemory);
+  memory->addStretch();
+  layout->addLayout(memory);
   layout->addStretch();
   return page;
 }

@@ -7,6 +7,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class TCanValueEdit;
 class TMyRegValues;
@@ -32,6 +33,7 @@ class TfCANUSBOptions : public QDialog {
   QCheckBox* cbShowCanIdDetails;
   QCheckBox* cbActivateColorButtons;
   QCheckBox* chkShow8ByteMsg;
+  QSpinBox* edTraceMemory;  // MiB of trace rows kept in memory; the window loads and stores it
   QPushButton* Accept;
   QPushButton* Cancel;
 

@@ -2,10 +2,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSpinBox>
 
 #include "app/MainWindowFixture.h"
 #include "capture/CaptureRecorder.h"
 #include "capture/CaptureRows.h"
+#include "capture/CaptureSettings.h"
+#include "app/CANUSBOptions.h"
 #include "storage/DataFolder.h"
 #include "views/TracePage.h"
 
@@ -65,6 +68,40 @@ TEST_F(CaptureWindowTest, ACaptureRefusedIsDeletedAndNotOfferedAgain) {
   EXPECT_EQ(w.Traffic().Trace().RowCount(), 0U);
   EXPECT_FALSE(QFile::exists(left));
   Quit();
+}
+
+// The memory budget is set in the options; OK stores it and the trace keeps to it at once,
+// Cancel changes nothing.
+TEST_F(CaptureWindowTest, TheOptionsSetTheTraceMemoryAndTheTraceKeepsToIt) {
+  StoreTraceMemoryMiB(kDefaultTraceMemoryMiB);
+  TfCANUSBMain& w = Open();
+  ShowActive();
+  const auto setMemory = [&](int mib, bool accept) {
+    QPointer<QTimer> answer = OnNextModal([&](QWidget* modal) {
+      auto* options = qobject_cast<TfCANUSBOptions*>(modal);
+      ASSERT_NE(options, nullptr);
+      EXPECT_EQ(options->edTraceMemory->value(), ReadTraceMemoryMiB()) << "the stored value is shown";
+      options->edTraceMemory->setValue(mib);
+      accept ? options->accept() : options->reject();
+    });
+    w.actionOptions->trigger();
+    delete answer.data();
+  };
+  setMemory(3, false);
+  EXPECT_EQ(ReadTraceMemoryMiB(), kDefaultTraceMemoryMiB);
+  setMemory(1, true);
+  EXPECT_EQ(ReadTraceMemoryMiB(), 1);
+
+  const std::size_t rows = 3 * (std::size_t{1} << 20) / (sizeof(TTraceData) + sizeof(TRowState));
+  w.Traffic().BeginDrain();
+  for (std::size_t row = 0; row < rows; ++row) w.Traffic().DispatchReceivedMessage(NumberedRow(row).Msg);
+  w.Traffic().EndDrain();
+  EXPECT_GT(w.Traffic().Trace().SpilledRows(), rows / 2);
+  EXPECT_EQ(w.Traffic().Trace().RowCount(), rows);
+  StoreTraceMemoryMiB(kDefaultTraceMemoryMiB);
+  QPointer<QTimer> exit = AnswerNextMessageBox(QMessageBox::Yes);
+  Quit();
+  delete exit.data();
 }
 
 TEST_F(CaptureWindowTest, ClearDeletesTheCaptureFile) {
