@@ -4,9 +4,13 @@
 
 void TSequenceCheck::See(const TCanMsgProg& msg) {
   const std::uint64_t sequence = TFloodSource::SequenceOf(msg);
-  ++FSeen;
   const auto expectedId = TFloodSource::kFirstId + static_cast<std::int64_t>(sequence % TFloodSource::kIdentifiers);
   if (msg.CanId != expectedId || msg.DLC != 8 || msg.Extended || msg.RTR) ++FCorrupt;
+  SeeNumber(sequence);
+}
+
+void TSequenceCheck::SeeNumber(std::uint64_t sequence) {
+  ++FSeen;
   if (!FStarted) {
     FStarted = true;
     FFirst = sequence;

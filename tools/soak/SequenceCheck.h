@@ -10,6 +10,8 @@
 class TSequenceCheck {
  public:
   void See(const TCanMsgProg& msg);
+  // A frame of another flood, by its number alone.
+  void SeeNumber(std::uint64_t sequence);
 
   [[nodiscard]] std::uint64_t Seen() const { return FSeen; }
   [[nodiscard]] std::uint64_t First() const { return FFirst; }

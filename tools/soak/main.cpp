@@ -12,6 +12,7 @@
 #include "platform/Registry.h"
 #include "tools/soak/SoakKill.h"
 #include "tools/soak/SoakRun.h"
+#include "tools/soak/SoakSocketRun.h"
 
 namespace {
 
@@ -66,7 +67,13 @@ int main(int argc, char* argv[]) {
                                QStringLiteral("S"));
   QCommandLineOption reportRows(QStringLiteral("report-rows"), QStringLiteral("Print \"rows N\" after every drain tick."));
   reportRows.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOptions({minutes, rate, sim, killAfter, reportRows});
+  QCommandLineOption socketCan(QStringLiteral("socketcan"),
+                               QStringLiteral("Connect the window to the kernel CAN interface IF instead, while a peer floods it with\n"
+                                              "`cangen IF -I 5A5 -L 8 -D i`; ends once frames stop coming and checks that every frame\n"
+                                              "that did not reach the trace was counted as dropped by the kernel."),
+                               QStringLiteral("IF"));
+  QCommandLineOption frames(QStringLiteral("frames"), QStringLiteral("With --socketcan: the frames the peer sends."), QStringLiteral("N"));
+  parser.addOptions({minutes, rate, sim, killAfter, reportRows, socketCan, frames});
   parser.process(app);
 
   TSoakOptions options;
@@ -80,6 +87,10 @@ int main(int argc, char* argv[]) {
   }
   options.ReportRows = parser.isSet(reportRows);
   QuietSettings();
+  if (parser.isSet(socketCan)) {
+    TSocketSoakOptions socket{parser.value(socketCan), parser.value(frames).toLongLong(), 3, options.Minutes};
+    return TSoakSocketRun(socket, std::cout).Exec();
+  }
   if (parser.isSet(killAfter)) {
     bool killOk = false;
     const double seconds = parser.value(killAfter).toDouble(&killOk);
