@@ -61,8 +61,10 @@ const TIdStatistics& TBusStatistics::Add(const TCanMsgProg& msg, std::int64_t ti
 std::uint64_t TBusStatistics::BitsOnWire(TIdStatistics& id, const TCanMsgProg& msg) {
   const auto key = static_cast<std::uint8_t>(1 + (msg.DLC & 0xF) + (msg.RTR ? 16 : 0));
   if (id.HeaderKey != key) {
-    id.Header = FrameHeaderState(msg);
+    const TFrameHeaderState header = FrameHeaderState(msg);
+    id.Header = header;
     id.HeaderKey = key;
+    return static_cast<std::uint64_t>(FrameBitsOnWire(header, msg));
   }
   return static_cast<std::uint64_t>(FrameBitsOnWire(id.Header, msg));
 }

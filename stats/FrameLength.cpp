@@ -104,7 +104,8 @@ constexpr TLastBitsTable kLastBitsTable;
 class TFrameStream {
  public:
   TFrameStream() = default;
-  explicit TFrameStream(const TFrameHeaderState& header) : FCrc(header.Crc), FState(header.StuffState), FStuffed(header.Stuffed) {}
+  explicit TFrameStream(TFrameHeaderState header)
+      : FCrc(static_cast<std::uint16_t>(header.Crc)), FState(header.StuffState), FStuffed(static_cast<int>(header.Stuffed)) {}
   void Crc(std::uint8_t byte) { FCrc = static_cast<std::uint16_t>(((FCrc << 8) & 0x7FFFU) ^ kCrcTable.Next[((FCrc >> 7) ^ byte) & 0xFFU]); }
   void Stuff(std::uint8_t byte) {
     const TStuffStep step = kStuffTable.Step[FState][byte];
@@ -124,7 +125,7 @@ class TFrameStream {
     Stuff(byte);
   }
   [[nodiscard]] TFrameHeaderState State(int bits) const {
-    return {FCrc, static_cast<std::uint8_t>(FState), static_cast<std::uint8_t>(FStuffed), static_cast<std::uint8_t>(bits)};
+    return {FCrc, static_cast<std::uint32_t>(FState), static_cast<std::uint32_t>(FStuffed), static_cast<std::uint32_t>(bits)};
   }
   // The CRC's 15 bits close the stuffed part; the stuff bits it got in all.
   [[nodiscard]] int Finish() {
@@ -160,25 +161,26 @@ int CanStuffBits(const std::uint8_t* stream, int bits) {
   return stuffed + m.Stuffed;
 }
 
-TFrameHeaderState FrameHeaderState(const TCanMsgProg& msg) {
+namespace {
+
+// The frame's header into `stream`; returns its length in bits.
+[[gnu::always_inline]] inline int Header(const TCanMsgProg& msg, TFrameStream& stream) {
   const auto id = static_cast<std::uint32_t>(msg.CanId);
   const std::uint64_t rtr = msg.RTR ? 1U : 0U;
   const auto dlc = static_cast<std::uint64_t>(msg.DLC) & 0xFU;
-  TFrameStream stream;
   if (msg.Extended) {  // SOF 0, base identifier, SRR 1, IDE 1, extension, RTR, r1 0, r0 0, DLC: 7 + 4 x 8
     stream.Header((std::uint64_t{(id >> 18) & 0x7FFU} << 27) | (std::uint64_t{3} << 25) | (std::uint64_t{id & 0x3FFFFU} << 7) |
                       (rtr << 6) | dlc,
                   7, 4);
-    return stream.State(39);
+    return 39;
   }
   // SOF 0, identifier, RTR, IDE 0, r0 0, DLC: 3 + 2 x 8
   stream.Header((std::uint64_t{id & 0x7FFU} << 7) | (rtr << 6) | dlc, 3, 2);
-  return stream.State(19);
+  return 19;
 }
 
-int FrameBitsOnWire(const TFrameHeaderState& header, const TCanMsgProg& msg) {
-  TFrameStream stream(header);
-  int bits = header.Bits;
+// The data bytes, the CRC and the fixed tail after a header of `bits` bits.
+[[gnu::always_inline]] inline int Rest(const TCanMsgProg& msg, TFrameStream& stream, int bits) {
   if (!msg.RTR) {
     const int bytes = msg.UsedBytes();
     for (int i = 0; i < bytes; ++i) stream.Data(msg.Data[static_cast<std::size_t>(i)]);
@@ -187,4 +189,21 @@ int FrameBitsOnWire(const TFrameHeaderState& header, const TCanMsgProg& msg) {
   return bits + 15 + stream.Finish() + kFixedTail;
 }
 
-int FrameBitsOnWire(const TCanMsgProg& msg) { return FrameBitsOnWire(FrameHeaderState(msg), msg); }
+}  // namespace
+
+TFrameHeaderState FrameHeaderState(const TCanMsgProg& msg) {
+  TFrameStream stream;
+  const int bits = Header(msg, stream);
+  return stream.State(bits);
+}
+
+int FrameBitsOnWire(TFrameHeaderState header, const TCanMsgProg& msg) {
+  TFrameStream stream(header);
+  return Rest(msg, stream, static_cast<int>(header.Bits));
+}
+
+int FrameBitsOnWire(const TCanMsgProg& msg) {
+  TFrameStream stream;
+  const int bits = Header(msg, stream);
+  return Rest(msg, stream, bits);
+}

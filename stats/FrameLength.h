@@ -21,15 +21,16 @@
 // Where the stream stands after a frame's header: everything up to the data depends only on
 // the identifier, its kind, RTR and DLC, so a caller that sees an identifier again can keep
 // this and pay only for the data bytes.
+// Whole words: a state packed into bytes is read back through a stalled store forward.
 struct TFrameHeaderState {
-  std::uint16_t Crc = 0;
-  std::uint8_t StuffState = 0;
-  std::uint8_t Stuffed = 0;
-  std::uint8_t Bits = 0;  // 19 or 39
+  std::uint32_t Crc = 0;
+  std::uint32_t StuffState = 0;
+  std::uint32_t Stuffed = 0;
+  std::uint32_t Bits = 0;  // 19 or 39
 };
 [[nodiscard]] TFrameHeaderState FrameHeaderState(const TCanMsgProg& msg);
 // The whole frame's length, from its header's state.
-[[nodiscard]] int FrameBitsOnWire(const TFrameHeaderState& header, const TCanMsgProg& msg);
+[[nodiscard]] int FrameBitsOnWire(TFrameHeaderState header, const TCanMsgProg& msg);
 
 // The CRC-15 of the first `bits` bits of `stream` (most significant bit of byte 0 first).
 [[nodiscard]] std::uint16_t CanCrc15(const std::uint8_t* stream, int bits);
