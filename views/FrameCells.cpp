@@ -30,6 +30,21 @@ QString FrameCellText(const TCanMsgProg& msg, int column, bool show8ByteMsg) {
   return QString::fromLatin1(text, WriteFrameCellText(text, msg, column, show8ByteMsg) - text);
 }
 
+namespace {
+// A cell holds at most kFrameCellMax characters: a plain scan beats the library's memchr and
+// memcmp calls at every candidate.
+bool CellContains(std::string_view cell, std::string_view needle) {
+  if (needle.size() > cell.size()) return false;
+  const std::size_t last = cell.size() - needle.size();
+  for (std::size_t at = 0; at <= last; ++at) {
+    std::size_t k = 0;
+    while (k < needle.size() && cell[at + k] == needle[k]) ++k;
+    if (k == needle.size()) return true;
+  }
+  return false;
+}
+}  // namespace
+
 TFrameCellSearch::TFrameCellSearch(const QString& needle, int column, bool show8ByteMsg)
     : FColumn(column), FShow8ByteMsg(show8ByteMsg) {
   FNeedle.reserve(static_cast<std::size_t>(needle.size()));
@@ -43,7 +58,7 @@ bool TFrameCellSearch::Matches(const TCanMsgProg& msg) const {
   if (FUnmatchable) return false;
   char text[kFrameCellMax];
   const std::string_view cell(text, static_cast<std::size_t>(WriteFrameCellText(text, msg, FColumn, FShow8ByteMsg) - text));
-  return cell.find(FNeedle) != std::string_view::npos;
+  return CellContains(cell, FNeedle);
 }
 
 const QImage& FrameRowImage(bool received) {
