@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <thread>
 
 #include "MainWindowFixture.h"
@@ -416,6 +417,43 @@ TEST_F(ConnectFixture, ClosingTheWindowWhileCapturingClosesTheAdapterAfterTheRea
   EXPECT_FALSE(w.Adapter().Connected());
   EXPECT_GE(TraceRows(), 1u);
   EXPECT_EQ(w.Queue(), nullptr);
+  window.reset();
+}
+
+// An adapter whose close fails with an error: the error is shown, the changed project is still
+// asked about, and the window closes once the user agrees.
+TEST_F(ConnectFixture, AFailingDisconnectAtCloseStillAsksAboutTheChangedProject) {
+  class ThrowingDriver : public ScriptedDriver {
+   public:
+    std::int32_t CloseDevice() override { throw std::runtime_error("the adapter does not answer"); }
+  } failing;
+  TfCANUSBMain& w = OpenWindow();
+  ShowActive();
+  w.Adapter().SetAdapter(&failing);
+  w.Adapter().SetConnected(true);
+  w.Project().SetChanged(true);
+  QStringList texts;
+  QMessageBox::StandardButton answer = QMessageBox::Cancel;
+  QTimer boxes;
+  boxes.setInterval(10);
+  QObject::connect(&boxes, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    texts << box->text();
+    box->button(box->button(answer) ? answer : QMessageBox::Ok)->click();
+  });
+  boxes.start();
+
+  EXPECT_FALSE(w.close());
+  EXPECT_EQ(texts, (QStringList{QStringLiteral("the adapter does not answer"), QStringLiteral("Project was changed. Exit without saving?")}));
+  EXPECT_TRUE(w.isVisible());
+
+  texts.clear();
+  answer = QMessageBox::Yes;
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(texts.size(), 2);
+  EXPECT_FALSE(w.isVisible());
+  boxes.stop();
   window.reset();
 }
 
