@@ -707,6 +707,7 @@ TEST_F(ConnectFixture, UnpluggedHidAdapterIsReopenedWhenPluggedInAgain) {
 
 // --- a long session of modal boxes ends in a window that still closes ----------------------
 
+namespace {
 // Runs `session` inside the application's own event loop, as the program does; Qt quits on
 // its own only while that loop runs. True when the session came to its end and nothing but
 // the session ended the loop.
@@ -718,6 +719,7 @@ bool RunInApplicationLoop(const std::function<void()>& session) {
   });
   return QApplication::exec() == kSessionDone;
 }
+}  // namespace
 
 // Every modal box on the way (file dialogs, the options, the refused search) runs an event loop
 // of its own inside a user action; none of them may leave the window unable to close. Keys
