@@ -342,7 +342,9 @@ void TfCANUSBMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfCANUSBMain::FormCloseQuery(bool& CanClose) {
-  if (CanAdapter.Connected()) actionDisconnectExecute();
+  // A disconnect that fails is reported on its own; the changed project is asked about all the
+  // same, or the close would discard it unasked.
+  if (CanAdapter.Connected()) GuardUserAction([this] { actionDisconnectExecute(); });
   if (!FProject || !FProject->Changed()) return;
   const auto answer = QMessageBox::question(this, QStringLiteral("Close Ferrolux"), QStringLiteral("Project was changed. Exit without saving?"),
                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);

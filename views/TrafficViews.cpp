@@ -1,6 +1,7 @@
 #include "views/TrafficViews.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "app/ReceivePipeline.h"
 
@@ -38,15 +39,32 @@ void TTrafficViews::BeginDrain() {
   FTrace.BeginUpdate();
   FMonitor.BeginUpdate();
   FIdFilter.BeginUpdate();
-  for (TTrafficObserver* observer : FObservers) observer->DrainBegun();
+  try {
+    for (TTrafficObserver* observer : FObservers) observer->DrainBegun();
+  } catch (...) {
+    // A drain that could not begin is ended at once: the lists must not stay suspended.
+    EndDrain();
+    throw;
+  }
 }
 
+// Every step runs even when an earlier one fails, and the first failure goes on afterwards:
+// a list left suspended would show no received row again.
 void TTrafficViews::EndDrain() {
-  for (TTrafficObserver* observer : FObservers) observer->DrainEnded();
-  FIdFilter.EndUpdate();
-  FMonitor.EndUpdate();
-  FTrace.EndUpdate();
-  FDetails.RefreshCanIdDetails();
+  std::exception_ptr failure;
+  const auto step = [&failure](auto&& action) {
+    try {
+      action();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  for (TTrafficObserver* observer : FObservers) step([observer] { observer->DrainEnded(); });
+  step([this] { FIdFilter.EndUpdate(); });
+  step([this] { FMonitor.EndUpdate(); });
+  step([this] { FTrace.EndUpdate(); });
+  step([this] { FDetails.RefreshCanIdDetails(); });
+  if (failure) std::rethrow_exception(failure);
 }
 
 std::size_t TTrafficViews::DrainTick(ReceiveQueue& queue) {

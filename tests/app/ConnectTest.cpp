@@ -12,10 +12,13 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <stdexcept>
 #include <thread>
 
 #include "MainWindowFixture.h"
@@ -419,6 +422,43 @@ TEST_F(ConnectFixture, ClosingTheWindowWhileCapturingClosesTheAdapterAfterTheRea
   window.reset();
 }
 
+// An adapter whose close fails with an error: the error is shown, the changed project is still
+// asked about, and the window closes once the user agrees.
+TEST_F(ConnectFixture, AFailingDisconnectAtCloseStillAsksAboutTheChangedProject) {
+  class ThrowingDriver : public ScriptedDriver {
+   public:
+    std::int32_t CloseDevice() override { throw std::runtime_error("the adapter does not answer"); }
+  } failing;
+  TfCANUSBMain& w = OpenWindow();
+  ShowActive();
+  w.Adapter().SetAdapter(&failing);
+  w.Adapter().SetConnected(true);
+  w.Project().SetChanged(true);
+  QStringList texts;
+  QMessageBox::StandardButton answer = QMessageBox::Cancel;
+  QTimer boxes;
+  boxes.setInterval(10);
+  QObject::connect(&boxes, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    texts << box->text();
+    box->button(box->button(answer) ? answer : QMessageBox::Ok)->click();
+  });
+  boxes.start();
+
+  EXPECT_FALSE(w.close());
+  EXPECT_EQ(texts, (QStringList{QStringLiteral("the adapter does not answer"), QStringLiteral("Project was changed. Exit without saving?")}));
+  EXPECT_TRUE(w.isVisible());
+
+  texts.clear();
+  answer = QMessageBox::Yes;
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(texts.size(), 2);
+  EXPECT_FALSE(w.isVisible());
+  boxes.stop();
+  window.reset();
+}
+
 // --- HID adapters come and go ----------------------------------------------------------------
 
 TEST_F(ConnectFixture, HidAdapterDeliversFramesAndItsUnplugClosesTheConnection) {
@@ -670,8 +710,23 @@ TEST_F(ConnectFixture, UnpluggedHidAdapterIsReopenedWhenPluggedInAgain) {
 
 // --- a long session of modal boxes ends in a window that still closes ----------------------
 
+namespace {
+// Runs `session` inside the application's own event loop, as the program does; Qt quits on
+// its own only while that loop runs. True when the session came to its end and nothing but
+// the session ended the loop.
+bool RunInApplicationLoop(const std::function<void()>& session) {
+  constexpr int kSessionDone = 42;
+  QTimer::singleShot(0, [&] {
+    session();
+    QCoreApplication::exit(kSessionDone);
+  });
+  return QApplication::exec() == kSessionDone;
+}
+}  // namespace
+
 // Every modal box on the way (file dialogs, the options, the refused search) runs an event loop
-// of its own inside a user action; none of them may leave the window unable to close.
+// of its own inside a user action; none of them may leave the window unable to close. Keys
+// and closes take the window system's path, where modality and the last-window rule apply.
 TEST_F(ConnectFixture, AfterASessionOfModalBoxesTheWindowStillAsksAndCloses) {
   // The program's own message boxes, not the tests' stderr lines.
   const TUserMessageHandler previous = SetUserMessageHandler({});
@@ -679,68 +734,82 @@ TEST_F(ConnectFixture, AfterASessionOfModalBoxesTheWindowStillAsksAndCloses) {
   auto sim = StartSim();
   TfCANUSBMain& w = OpenWindow();
   ShowActive();
-  const QString project = QString::fromStdString(runtime.Path() + "/session.fxproj");
-  w.FileDialogRunner = [&](QFileDialog&) { return project; };
-  w.actionProjectSaveAs->trigger();
-  ASSERT_TRUE(QFileInfo::exists(project));
-  w.actionProjectOpen->trigger();
-  w.FileDialogRunner = nullptr;
+  const bool ended = RunInApplicationLoop([&] {
+    const QString project = QString::fromStdString(runtime.Path() + "/session.fxproj");
+    w.FileDialogRunner = [&](QFileDialog&) { return project; };
+    w.actionProjectSaveAs->trigger();
+    ASSERT_TRUE(QFileInfo::exists(project));
+    w.actionProjectOpen->trigger();
+    w.FileDialogRunner = nullptr;
 
-  // "Format Data": decode, export through its dialog, close with its close button.
-  w.TracePage->actionBMW->trigger();
-  ASSERT_TRUE(w.fFormatData->isVisible());
-  w.fFormatData->actionDecode->trigger();
-  QPointer<QTimer> save = OnNextModal([&](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(runtime.Path() + "/units.txt"));
-    QMetaObject::invokeMethod(dialog, "accept");
+    // "Format Data": decode, export through its dialog, close with its close button.
+    w.TracePage->actionBMW->trigger();
+    ASSERT_TRUE(w.fFormatData->isVisible());
+    w.fFormatData->actionDecode->trigger();
+    QPointer<QTimer> save = OnNextModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(runtime.Path() + "/units.txt"));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    w.fFormatData->actionExport->trigger();
+    delete save.data();
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(runtime.Path() + "/units.txt")));
+    EXPECT_TRUE(w.fFormatData->windowHandle()->close());
+    EXPECT_FALSE(w.fFormatData->isVisible());
+
+    w.actionProjectNew->trigger();
+    QPointer<QTimer> import = OnNextModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(TestDataFile("gvret.log"));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    w.TracePage->actionImportTraceLog->trigger();
+    delete import.data();
+    ASSERT_GT(TraceRows(), 0u);
+    QPointer<QTimer> cancel = OnNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+    w.actionOptions->trigger();
+    delete cancel.data();
+
+    ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
+    ASSERT_TRUE(w.Adapter().Connected());
+    QString refused;
+    QPointer<QTimer> dismiss = OnNextModal([&](QWidget* modal) {
+      refused = static_cast<QMessageBox*>(modal)->text();
+      QTest::keyClick(modal->windowHandle(), Qt::Key_Return);
+    });
+    w.TracePage->edSearchTrace()->setFocus();
+    QTest::keyClick(w.windowHandle(), Qt::Key_1);
+    delete dismiss.data();
+    EXPECT_EQ(refused, QStringLiteral("Please stop the data tracing."));
+    EXPECT_TRUE(w.TracePage->edSearchTrace()->text().isEmpty());
+
+    // The first close asks and is refused; the window stays and still answers every command.
+    QString question;
+    QPointer<QTimer> no = AnswerNextMessageBox(QMessageBox::Cancel, &question);
+    EXPECT_FALSE(w.windowHandle()->close());
+    delete no.data();
+    EXPECT_EQ(question, QStringLiteral("Project was changed. Exit without saving?"));
+    EXPECT_FALSE(w.Adapter().Connected()) << "the close closed the adapter";
+    ASSERT_TRUE(w.isVisible());
+
+    QString warning;
+    QPointer<QTimer> ok = AnswerNextMessageBox(QMessageBox::Ok, &warning);
+    w.actionProjectNew->trigger();
+    delete ok.data();
+    EXPECT_EQ(warning, QStringLiteral("All unsaved data will be deleted."));
+    EXPECT_EQ(TraceRows(), 0u);
+
+    question.clear();
+    w.Traffic().Trace().AddToTrace(TCanMsgProg{}, true);
+    QPointer<QTimer> yes = AnswerNextMessageBox(QMessageBox::Yes, &question);
+    w.actionCloseProgramm->trigger();
+    delete yes.data();
+    EXPECT_EQ(question, QStringLiteral("Project was changed. Exit without saving?"));
+    EXPECT_FALSE(w.isVisible());
   });
-  w.fFormatData->actionExport->trigger();
-  delete save.data();
-  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(runtime.Path() + "/units.txt")));
-  w.fFormatData->close();
-
-  w.actionProjectNew->trigger();
-  ASSERT_TRUE(w.ImportTraceLog(TestDataFile("gvret.log")));
-  QPointer<QTimer> cancel = OnNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
-  w.actionOptions->trigger();
-  delete cancel.data();
-
-  ASSERT_EQ(Choose(MenuItem(QStringLiteral("ItemUSBAC0"))), QString());
-  ASSERT_TRUE(w.Adapter().Connected());
-  QString refused;
-  QPointer<QTimer> dismiss = OnNextModal([&](QWidget* modal) {
-    refused = static_cast<QMessageBox*>(modal)->text();
-    QTest::keyClick(modal, Qt::Key_Return);
-  });
-  QTest::keyClicks(w.TracePage->edSearchTrace(), QStringLiteral("1"));
-  delete dismiss.data();
-  EXPECT_EQ(refused, QStringLiteral("Please stop the data tracing."));
-
-  // The first close asks and is refused; the window stays and still answers every command.
-  QString question;
-  QPointer<QTimer> no = AnswerNextMessageBox(QMessageBox::Cancel, &question);
-  EXPECT_FALSE(w.close());
-  delete no.data();
-  EXPECT_EQ(question, QStringLiteral("Project was changed. Exit without saving?"));
-  EXPECT_FALSE(w.Adapter().Connected()) << "the close closed the adapter";
-  ASSERT_TRUE(w.isVisible());
-
-  QString warning;
-  QPointer<QTimer> ok = AnswerNextMessageBox(QMessageBox::Ok, &warning);
-  w.actionProjectNew->trigger();
-  delete ok.data();
-  EXPECT_EQ(warning, QStringLiteral("All unsaved data will be deleted."));
-  EXPECT_EQ(TraceRows(), 0u);
-
-  question.clear();
-  w.Traffic().Trace().AddToTrace(TCanMsgProg{}, true);
-  QPointer<QTimer> yes = AnswerNextMessageBox(QMessageBox::Yes, &question);
-  w.actionCloseProgramm->trigger();
-  delete yes.data();
-  EXPECT_EQ(question, QStringLiteral("Project was changed. Exit without saving?"));
-  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(ended) << "the session did not come to its end, or something else ended the event loop";
   window.reset();
   SetUserMessageHandler(previous);
 }

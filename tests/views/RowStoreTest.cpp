@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 #include <algorithm>
+#include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
@@ -193,4 +194,42 @@ TEST_F(RowModelTest, CheckBoxesOnlyWhereTheRowHasOne) {
   EXPECT_TRUE(filter.setData(filter.index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
   EXPECT_FALSE(Views.IdFilter().Row(0).AddToLog);
   EXPECT_FALSE(Views.Monitor().Model().setData(Views.Monitor().Model().index(0, 0), Qt::Checked, Qt::CheckStateRole));
+}
+
+// A subscriber that fails around a drain: its error goes on to the caller, and every list still
+// ends its update, so the rows of that drain and of every later one are shown.
+TEST_F(RowModelTest, AnObserverFailingAroundADrainLeavesNoListSuspended) {
+  struct TFailingObserver : TTrafficObserver {
+    bool FailBegin = false;
+    bool FailEnd = true;
+    void FrameEntered(const TCanMsgProg&, bool) override {}
+    void DrainBegun() override {
+      if (FailBegin) throw std::runtime_error("begin");
+    }
+    void DrainEnded() override {
+      if (FailEnd) throw std::runtime_error("end");
+    }
+  } failing;
+  const auto suspended = [this] {
+    return Views.Trace().Model().Suspended() || Views.Monitor().Model().Suspended() || Views.IdFilter().Model().Suspended();
+  };
+  Views.AddObserver(&failing);
+  Views.BeginDrain();
+  Views.DispatchReceivedMessage(Frame(0x200, 1));
+  Views.DispatchReceivedMessage(Frame(0x100, 2));
+  EXPECT_THROW(Views.EndDrain(), std::runtime_error);
+  EXPECT_FALSE(suspended());
+  EXPECT_EQ(Views.Trace().Model().rowCount(), 2);
+  ASSERT_EQ(Views.Monitor().Model().rowCount(), 2);
+  EXPECT_EQ(MonitorCell(0, 0), QStringLiteral("100")) << "the drain's new identifiers were merged into place";
+
+  failing.FailEnd = false;
+  failing.FailBegin = true;
+  EXPECT_THROW(Views.BeginDrain(), std::runtime_error);
+  EXPECT_FALSE(suspended());
+
+  Views.RemoveObserver(&failing);
+  Receive({Frame(0x300, 3)});
+  EXPECT_EQ(Views.Trace().Model().rowCount(), 3);
+  EXPECT_EQ(FilterCell(2, 0), QStringLiteral("300"));
 }
