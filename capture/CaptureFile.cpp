@@ -106,9 +106,11 @@ bool TCaptureReader::ReadBlock(std::int64_t offset) {
 }
 
 bool TCaptureReader::Read(std::uint64_t first, std::size_t count, std::vector<TTraceData>& out) {
-  out.clear();
-  if (first > FRows || count > FRows - first) return false;
-  out.resize(count);
+  if (first > FRows || count > FRows - first) {
+    out.clear();
+    return false;
+  }
+  out.resize(count);  // a page of the same size again constructs nothing: the read overwrites it
   // The block holding `first`, then each following one in turn.
   std::size_t b = static_cast<std::size_t>(
       std::upper_bound(FBlocks.begin(), FBlocks.end(), first, [](std::uint64_t row, const TBlock& x) { return row < x.FirstRow; }) -
@@ -129,8 +131,9 @@ bool TCaptureReader::Read(std::uint64_t first, std::size_t count, std::vector<TT
   // not make them anything but true or false.
   for (TTraceData& row : out) {
     auto* bytes = reinterpret_cast<std::uint8_t*>(&row);
-    for (std::size_t at : {offsetof(TCanMsgProg, Extended), offsetof(TCanMsgProg, RTR), offsetof(TTraceData, Received)})
-      bytes[at] = bytes[at] != 0 ? 1 : 0;
+    bytes[offsetof(TCanMsgProg, Extended)] = bytes[offsetof(TCanMsgProg, Extended)] != 0;
+    bytes[offsetof(TCanMsgProg, RTR)] = bytes[offsetof(TCanMsgProg, RTR)] != 0;
+    bytes[offsetof(TTraceData, Received)] = bytes[offsetof(TTraceData, Received)] != 0;
   }
   return true;
 }

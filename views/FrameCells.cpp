@@ -56,6 +56,18 @@ TFrameCellSearch::TFrameCellSearch(const QString& needle, int column, bool show8
 
 bool TFrameCellSearch::Matches(const TCanMsgProg& msg) const {
   if (FUnmatchable) return false;
+  return FColumn == fcCanId ? IdMatches(msg) : CellMatches(msg);
+}
+
+bool TFrameCellSearch::IdMatches(const TCanMsgProg& msg) const {
+  if (FIdAnswers.empty()) FIdAnswers.resize(kIdSlots);
+  const std::int64_t key = msg.CanId * 2 + (msg.Extended ? 1 : 0);
+  TIdAnswer& answer = FIdAnswers[static_cast<std::size_t>(static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ULL >> 52)];
+  if (!answer.Known || answer.Key != key) answer = {key, true, CellMatches(msg)};
+  return answer.Matches;
+}
+
+bool TFrameCellSearch::CellMatches(const TCanMsgProg& msg) const {
   char text[kFrameCellMax];
   const std::string_view cell(text, static_cast<std::size_t>(WriteFrameCellText(text, msg, FColumn, FShow8ByteMsg) - text));
   return CellContains(cell, FNeedle);

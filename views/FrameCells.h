@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "model/CanMsgProg.h"
 
@@ -27,6 +28,18 @@ class TFrameCellSearch {
   [[nodiscard]] bool Matches(const TCanMsgProg& msg) const;
 
  private:
+  [[nodiscard]] bool CellMatches(const TCanMsgProg& msg) const;
+  [[nodiscard]] bool IdMatches(const TCanMsgProg& msg) const;
+
+  // The identifier column's answer depends on the identifier alone, and a bus carries few
+  // of them: answers kept by identifier, a slot each, so most rows cost no text at all.
+  static constexpr std::size_t kIdSlots = 4096;
+  struct TIdAnswer {
+    std::int64_t Key = 0;
+    bool Known = false;
+    bool Matches = false;
+  };
+  mutable std::vector<TIdAnswer> FIdAnswers;
   std::string FNeedle;
   bool FUnmatchable = false;  // a character no cell can hold
   int FColumn;

@@ -1,5 +1,7 @@
 #include "views/TraceList.h"
 
+#include <algorithm>
+
 #include "platform/UserMessage.h"
 
 TTraceList::TTraceList(const TIdFilterList& filter, TShow8ByteMsg show8ByteMsg, std::function<bool()> deviceConnected,
@@ -72,12 +74,18 @@ bool TTraceList::Search(const QString& text, int column) {
     return false;
   }
   const TFrameCellSearch search(text.toUpper(), column, ReadShow8ByteMsg(FShow8ByteMsg));
+  const auto visible = [&](const TCanMsgProg& msg) { return text.isEmpty() || search.Matches(msg); };
   FModel.BeginReset();
-  for (std::size_t row = 0; row < RowCount(); ++row) {
-    const bool visible = text.isEmpty() || search.Matches(Row(row).Msg);
-    if (row < FSpill.Count()) FSpill.SetVisible(row, visible);
-    else FRows.State(row - FSpill.Count()).Set(RowFlag::vsVisible, visible);
+  // Spilled rows keep one bit each: a word of them at a time.
+  const std::uint64_t spilled = FSpill.Count();
+  for (std::uint64_t first = 0; first < spilled; first += 64) {
+    std::uint64_t hidden = 0;
+    const std::uint64_t end = std::min<std::uint64_t>(first + 64, spilled);
+    for (std::uint64_t row = first; row < end; ++row)
+      if (!visible(FSpill.Record(FSink, row).Msg)) hidden |= std::uint64_t{1} << (row - first);
+    FSpill.SetHiddenWord(first / 64, hidden);
   }
+  for (std::size_t row = 0; row < FRows.Count(); ++row) FRows.State(row).Set(RowFlag::vsVisible, visible(FRows.Record(row).Msg));
   FModel.EndReset();
   return true;
 }

@@ -32,6 +32,14 @@ void TTraceSpill::SetVisible(std::uint64_t row, bool visible) {
   FHidden[word] = visible ? (FHidden[word] & ~bit) : (FHidden[word] | bit);
 }
 
+void TTraceSpill::SetHiddenWord(std::uint64_t word, std::uint64_t hidden) {
+  if (word >= FHidden.size()) {
+    if (hidden == 0) return;
+    FHidden.resize(static_cast<std::size_t>((FCount + 63) / 64), 0);
+  }
+  FHidden[static_cast<std::size_t>(word)] = hidden;
+}
+
 void TTraceSpill::Extend(std::uint64_t rows) {
   FCount += rows;
   // The cached page may have ended at the old end.

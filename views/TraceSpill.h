@@ -23,6 +23,8 @@ class TTraceSpill {
   [[nodiscard]] const TTraceData& Record(TTraceSink* sink, std::uint64_t row) const;
   [[nodiscard]] const TRowState& State(std::uint64_t row) const;
   void SetVisible(std::uint64_t row, bool visible);
+  // Rows [64 word, 64 word + 64) at once: bit k set hides row 64 word + k.
+  void SetHiddenWord(std::uint64_t word, std::uint64_t hidden);
   // `rows` more rows have left memory (all visible until SetVisible says otherwise).
   void Extend(std::uint64_t rows);
   void Clear();
