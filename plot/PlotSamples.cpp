@@ -1,15 +1,29 @@
 #include "plot/PlotSamples.h"
 
+#include <cstdio>
+
+TPlotSamples::TPlotSamples(const TSignalDatabases& databases, const TTraceList* trace) : FDatabases(databases), FTrace(trace) {
+  Restart(TraceRows());
+}
+
 bool TPlotSamples::Subscribe(const TMessageDef& message, std::size_t signal) {
   if (signal >= message.Signals.size()) return false;
-  TPlotSignalKey key{message.Id, message.Extended, message.Signals[signal].Name};
+  return Subscribe(TPlotSignalKey{message.Id, message.Extended, message.Signals[signal].Name});
+}
+
+bool TPlotSamples::Subscribe(const TPlotSignalKey& key) {
   if (Find(key) >= 0) return false;
   TPlotSeries series;
-  series.Key = std::move(key);
+  series.Key = key;
+  // Until a database names the message, its identifier does.
+  char id[16];
+  std::snprintf(id, sizeof id, key.Extended ? "%08X" : "%03X", static_cast<unsigned>(key.Id));
+  series.Message = id;
   Resolve(series);
   FSeries.push_back(std::move(series));
   Reindex();
   Changed();
+  SubscriptionsChanged();
   return true;
 }
 
@@ -18,6 +32,7 @@ void TPlotSamples::Unsubscribe(std::size_t series) {
   FSeries.erase(FSeries.begin() + static_cast<std::ptrdiff_t>(series));
   Reindex();
   Changed();
+  SubscriptionsChanged();
 }
 
 int TPlotSamples::Find(const TPlotSignalKey& key) const {
@@ -28,9 +43,25 @@ int TPlotSamples::Find(const TPlotSignalKey& key) const {
 
 void TPlotSamples::ClearSamples() {
   for (TPlotSeries& series : FSeries) series.Samples.Clear();
+  Restart(TraceRows());
+  Changed();
+}
+
+void TPlotSamples::Restart(std::uint64_t row) {
   FHasTime = false;
   FLastTime = 0;
   FStamps.Restart();
+  FMarks.Restart(row);
+}
+
+void TPlotSamples::RebuildFromTrace() {
+  for (TPlotSeries& series : FSeries) series.Samples.Clear();
+  Restart(0);
+  for (std::uint64_t row = 0; row < TraceRows(); ++row) {
+    const TTraceData& data = FTrace->Row(static_cast<std::size_t>(row));
+    Count(data.Msg, data.Received, row + 1);
+  }
+  FAdded = false;
   Changed();
 }
 
@@ -62,9 +93,15 @@ void TPlotSamples::Reindex() {
 }
 
 void TPlotSamples::FrameEntered(const TCanMsgProg& msg, bool received) {
+  Count(msg, received, TraceRows());
+  if (!FInDrain && FAdded) DrainEnded();
+}
+
+void TPlotSamples::Count(const TCanMsgProg& msg, bool received, std::uint64_t rows) {
   if (received) {
     FHasTime = true;
     FLastTime = static_cast<double>(FStamps.Unwrapped(msg.Time));
+    FMarks.Passed(rows, FStamps, FLastTime);
   }
   if (FByMessage.empty() || msg.CanId < 0 || msg.CanId > 0x1FFFFFFF) return;
   const auto found = FByMessage.find(MessageKey(static_cast<std::uint32_t>(msg.CanId), msg.Extended));
@@ -72,19 +109,40 @@ void TPlotSamples::FrameEntered(const TCanMsgProg& msg, bool received) {
   const TFrameWords words = FrameWords(msg);
   for (const std::size_t index : found->second)
     if (Take(FSeries[index], FLastTime, words)) FAdded = true;
-  if (!FInDrain && FAdded) DrainEnded();
 }
 
-void TPlotSamples::AddHistory(std::size_t series, const TTraceList& trace) {
+// From the samples' start, not the trace's first row: after a reconnect the trace still holds
+// the earlier capture, whose stamps would count on the new one's times.
+void TPlotSamples::AddHistory(std::size_t series) {
   TPlotSeries& target = FSeries[series];
-  if (!target.Def) return;
+  if (!target.Def || !FTrace) return;
   TStampUnwrap stamps;
   double time = 0;
-  for (std::size_t row = 0; row < trace.RowCount(); ++row) {
-    const TCanMsgProg& msg = trace.Row(row).Msg;
-    if (trace.Row(row).Received) time = static_cast<double>(stamps.Unwrapped(msg.Time));
-    if (msg.CanId == static_cast<std::int64_t>(target.Key.Id) && msg.Extended == target.Key.Extended) Take(target, time, FrameWords(msg));
+  for (std::uint64_t row = FMarks.StartRow(); row < TraceRows(); ++row) {
+    const TTraceData& data = FTrace->Row(static_cast<std::size_t>(row));
+    if (data.Received) time = static_cast<double>(stamps.Unwrapped(data.Msg.Time));
+    if (data.Msg.CanId == static_cast<std::int64_t>(target.Key.Id) && data.Msg.Extended == target.Key.Extended)
+      Take(target, time, FrameWords(data.Msg));
   }
+}
+
+std::optional<std::size_t> TPlotSamples::TraceRowOf(std::size_t series, std::size_t sample) const {
+  if (!FTrace || series >= FSeries.size() || sample >= FSeries[series].Samples.Size()) return std::nullopt;
+  const TPlotSeries& target = FSeries[series];
+  const double time = target.Samples.Time(sample);
+  // Frames of the message at the same time stamp: the sample's place among them.
+  const std::size_t nth = sample - target.Samples.LowerBound(time);
+  const auto row = FMarks.RowOf(*FTrace, time, nth, [&target](const TCanMsgProg& msg) {
+    return msg.CanId == static_cast<std::int64_t>(target.Key.Id) && msg.Extended == target.Key.Extended &&
+           (!target.Def || SignalPresent(*target.Def, *target.Signal(), FrameWords(msg)));
+  });
+  if (!row) return std::nullopt;
+  return static_cast<std::size_t>(*row);
+}
+
+std::optional<double> TPlotSamples::TimeOfTraceRow(std::size_t row) const {
+  if (!FTrace) return std::nullopt;
+  return FMarks.TimeOf(*FTrace, row);
 }
 
 bool TPlotSamples::Take(TPlotSeries& series, double time, const TFrameWords& words) {
@@ -103,4 +161,8 @@ void TPlotSamples::DrainEnded() {
 
 void TPlotSamples::Changed() {
   if (OnChanged) OnChanged();
+}
+
+void TPlotSamples::SubscriptionsChanged() {
+  if (OnSubscriptionsChanged) OnSubscriptionsChanged();
 }

@@ -108,6 +108,7 @@ void TTraceList::RowsReplaced() {
   FSpillDelay = 0;
   if (FSink) FSink->RowsReplaced(*this);
   SpillIfOverBudget();
+  if (OnRowsReplaced) OnRowsReplaced();
 }
 
 QString TTraceList::MessagesCountText() const {

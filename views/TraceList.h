@@ -66,6 +66,8 @@ class TTraceList : public TRowListOf<TTraceData>, public TProjectList {
   [[nodiscard]] bool AutoScroll() const { return FAutoScroll; }
   // Asked to keep the last row in view; called once per batch at most.
   std::function<void()> OnScrollToLast;
+  // After the rows were replaced wholesale (cleared, loaded): what is built from them starts over.
+  std::function<void()> OnRowsReplaced;
 
   // Shows the rows whose text in `column` contains `text` upper-cased (every row for an empty
   // text). Refused with a message while a device is connected; returns false then, and the

@@ -27,12 +27,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   TTrafficViews traffic{TTrafficSeams{}};
-  TPlotSamples samples(databases);
+  TPlotSamples samples(databases, &traffic.Trace());
   traffic.AddObserver(&samples);
   TLogImport import(traffic, args[2]);
   while (import.Step(500) == TLogImport::TState::Reading) {
   }
-  const TTraceList& trace = traffic.Trace();
   for (const QString& name : args[3].split(QLatin1Char(','))) {
     const QStringList parts = name.split(QLatin1Char('.'));
     for (std::size_t file = 0; file < databases.FileCount(); ++file)
@@ -40,7 +39,7 @@ int main(int argc, char** argv) {
         for (std::size_t signal = 0; signal < message.Signals.size(); ++signal)
           if (parts.size() == 2 && message.Name == parts[0].toStdString() && message.Signals[signal].Name == parts[1].toStdString() &&
               samples.Subscribe(message, signal))
-            samples.AddHistory(samples.Count() - 1, trace);
+            samples.AddHistory(samples.Count() - 1);
   }
   TPlotWindow window(samples);
   samples.OnChanged = [&window] { window.Refresh(); };

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QTemporaryDir>
 
 #include "plot/PlotExport.h"
 #include "plot/PlotSamples.h"
 #include "plot/PlotView.h"
 #include "signals/DbcReader.h"
+#include "storage/TreeFile.h"
 #include "support/CoreApplication.h"
 #include "views/TrafficViews.h"
 
@@ -62,7 +64,7 @@ struct PlotSamples : ::testing::Test {
 
   TTrafficViews traffic{TTrafficSeams{}};
   TSignalDatabases databases;
-  TPlotSamples samples{databases};
+  TPlotSamples samples{databases, &traffic.Trace()};
   int changes = 0;
 };
 
@@ -188,7 +190,7 @@ TEST_F(PlotSamples, CountsTimeOnAcrossTheCounterTurnLiveAndFromTheTrace) {
   // The trace's rows for a signal added later, on the same scale; a sent row (its stamp is
   // not the adapter's) counts at the time of the received row before it.
   ASSERT_TRUE(samples.Subscribe(Message(165), 1));
-  samples.AddHistory(1, traffic.Trace());
+  samples.AddHistory(1);
   const TSampleColumn& temp = samples.Series(1).Samples;
   ASSERT_EQ(temp.Size(), 3U);
   EXPECT_EQ(temp.Time(0), 59'990);
@@ -200,4 +202,106 @@ TEST_F(PlotSamples, CountsTimeOnAcrossTheCounterTurnLiveAndFromTheTrace) {
   samples.ClearSamples();  // a new capture counts from its own first stamp
   Drain({Frame(165, {1, 0}, 40)});
   EXPECT_EQ(samples.Series(0).Samples.Time(0), 40);  // the series moved when the second came
+}
+
+namespace {
+// The plot's time of every trace row, counted from row `first` as the samples are.
+std::vector<double> RowTimes(const TTraceList& trace, std::size_t first) {
+  std::vector<double> times(trace.RowCount(), -1);
+  TStampUnwrap stamps;
+  double time = 0;
+  for (std::size_t row = first; row < trace.RowCount(); ++row) {
+    if (trace.Row(row).Received) time = static_cast<double>(stamps.Unwrapped(trace.Row(row).Msg.Time));
+    times[row] = time;
+  }
+  return times;
+}
+}  // namespace
+
+// Over several marks, counter turns, sent frames, frames that share a millisecond and a
+// signal present in every other frame only: sample k of a series is the k-th row that carries
+// its signal, and every row's time is the one its samples got.
+TEST_F(PlotSamples, SamplesFindTheirTraceRowsAndRowsTheirTimes) {
+  ASSERT_TRUE(samples.Subscribe(Message(165), 0));
+  ASSERT_TRUE(samples.Subscribe(Message(512), 1));  // on page 1 only
+  constexpr int kFrames = 15'000;
+  for (int i = 0; i < kFrames;) {
+    traffic.BeginDrain();
+    for (int n = 0; n < 700 && i < kFrames; ++n, ++i) {
+      const auto time = static_cast<std::int32_t>(i / 2 * 7 % 60'000);
+      const auto byte = static_cast<std::uint8_t>(i);
+      const std::int64_t id = i % 3 == 0 ? 165 : i % 3 == 1 ? 512 : 0x300;
+      traffic.DispatchReceivedMessage(Frame(id, {static_cast<std::uint8_t>(i / 3 % 2), byte, byte}, time));
+      if (i % 97 == 0) traffic.EnterSentMessage(Frame(165, {byte, 1}, 0));
+    }
+    traffic.EndDrain();
+  }
+  const TTraceList& trace = traffic.Trace();
+  for (std::size_t series = 0; series < samples.Count(); ++series) {
+    const TPlotSeries& plotted = samples.Series(series);
+    std::size_t sample = 0;
+    for (std::size_t row = 0; row < trace.RowCount(); ++row) {
+      const TCanMsgProg& msg = trace.Row(row).Msg;
+      if (msg.CanId != plotted.Key.Id || !SignalPresent(*plotted.Def, *plotted.Signal(), FrameWords(msg))) continue;
+      ASSERT_LT(sample, plotted.Samples.Size());
+      ASSERT_EQ(samples.TraceRowOf(series, sample), row) << "series " << series << " sample " << sample;
+      ++sample;
+    }
+    EXPECT_EQ(sample, plotted.Samples.Size());
+    EXPECT_GT(sample, 2000U);
+  }
+  const std::vector<double> times = RowTimes(trace, 0);
+  for (std::size_t row = 0; row < trace.RowCount(); row += 37) ASSERT_EQ(samples.TimeOfTraceRow(row), times[row]) << row;
+  EXPECT_EQ(samples.TimeOfTraceRow(trace.RowCount() - 1), times.back());
+  EXPECT_FALSE(samples.TimeOfTraceRow(trace.RowCount()).has_value());
+  EXPECT_FALSE(samples.TraceRowOf(0, samples.Series(0).Samples.Size()).has_value());
+}
+
+// A connect starts the plot's time again while the trace keeps the earlier capture: its rows
+// have no place on the plot, and a signal added now takes only the new capture's frames.
+TEST_F(PlotSamples, AfterAReconnectTheEarlierCaptureStaysOffThePlot) {
+  ASSERT_TRUE(samples.Subscribe(Message(165), 0));
+  Drain({Frame(165, {1, 0, 5}, 50'000), Frame(165, {2, 0, 6}, 59'000)});
+  samples.ClearSamples();
+  Drain({Frame(165, {3, 0, 7}, 100), Frame(165, {4, 0, 8}, 200)});
+  EXPECT_FALSE(samples.TimeOfTraceRow(1).has_value());
+  EXPECT_EQ(samples.TimeOfTraceRow(2), 100);
+  EXPECT_EQ(samples.TraceRowOf(0, 1), 3U);
+
+  ASSERT_TRUE(samples.Subscribe(Message(165), 1));
+  samples.AddHistory(1);
+  const TSampleColumn& temp = samples.Series(1).Samples;
+  ASSERT_EQ(temp.Size(), 2U);
+  EXPECT_EQ(temp.Time(0), 100);
+  EXPECT_EQ(temp.Time(1), 200);
+  EXPECT_EQ(temp.Value(1), 8 - 40);
+  EXPECT_EQ(samples.TraceRowOf(1, 0), 2U);
+}
+
+// A trace loaded from a file is plotted as the capture that wrote it; a cleared one empties it.
+TEST_F(PlotSamples, ALoadedTraceIsPlottedFromItsFirstRowAndAClearedOneEmptiesThePlot) {
+  traffic.Trace().OnRowsReplaced = [this] { samples.RebuildFromTrace(); };
+  ASSERT_TRUE(samples.Subscribe(Message(165), 0));
+  Drain({Frame(165, {1, 0}, 59'990), Frame(512, {1, 1}, 59'995), Frame(165, {2, 0}, 5), Frame(165, {3, 0}, 9)});
+  const std::vector<std::pair<double, double>> live = [this] {
+    std::vector<std::pair<double, double>> points;
+    const TSampleColumn& column = samples.Series(0).Samples;
+    for (std::size_t i = 0; i < column.Size(); ++i) points.emplace_back(column.Time(i), column.Value(i));
+    return points;
+  }();
+  ASSERT_EQ(live.size(), 3U);
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("trace.tr1"));
+  SaveTreeFile(file, traffic.Trace());
+
+  changes = 0;
+  traffic.Trace().ClearTrace();
+  EXPECT_EQ(samples.Series(0).Samples.Size(), 0U);
+  EXPECT_GT(changes, 0);
+  LoadTreeFile(file, traffic.Trace());
+  const TSampleColumn& column = samples.Series(0).Samples;
+  ASSERT_EQ(column.Size(), live.size());
+  for (std::size_t i = 0; i < live.size(); ++i) EXPECT_EQ(std::pair(column.Time(i), column.Value(i)), live[i]);
+  EXPECT_EQ(samples.TraceRowOf(0, 2), 3U);
+  EXPECT_EQ(samples.TimeOfTraceRow(1), 59'995);
 }
