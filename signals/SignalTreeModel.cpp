@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/CanText.h"
+#include "signals/SignalDrag.h"
 #include "signals/SignalText.h"
 
 namespace {
@@ -112,6 +113,26 @@ TSignalTreeModel::TRowSignals TSignalTreeModel::SignalsAt(const QModelIndex& ind
   if (row) return {row->Def, {row->Shown[static_cast<std::size_t>(index.row())]}};
   const TMessageRow& message = *FRows[static_cast<std::size_t>(index.row())];
   return {message.Def, message.Shown};
+}
+
+Qt::ItemFlags TSignalTreeModel::flags(const QModelIndex& index) const {
+  return QAbstractItemModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
+QStringList TSignalTreeModel::mimeTypes() const { return {kSignalsMimeType}; }
+
+QMimeData* TSignalTreeModel::mimeData(const QModelIndexList& indexes) const {
+  std::vector<TSignalKey> keys;
+  for (const QModelIndex& index : indexes) {
+    if (index.column() != 0) continue;
+    const TRowSignals chosen = SignalsAt(index);
+    if (!chosen.Message) continue;
+    for (const std::uint32_t signal : chosen.Signals) {
+      TSignalKey key{chosen.Message->Id, chosen.Message->Extended, chosen.Message->Signals[signal].Name};
+      if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(std::move(key));
+    }
+  }
+  return keys.empty() ? nullptr : SignalsMimeData(keys).release();
 }
 
 int TSignalTreeModel::rowCount(const QModelIndex& parent) const {

@@ -37,6 +37,11 @@ class TSignalTreeModel : public QAbstractItemModel, public TTrafficObserver {
   };
   [[nodiscard]] TRowSignals SignalsAt(const QModelIndex& index) const;
 
+  // Rows drag out as the signals they stand for, onto a plot.
+  [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
+  [[nodiscard]] QStringList mimeTypes() const override;
+  [[nodiscard]] QMimeData* mimeData(const QModelIndexList& indexes) const override;
+
   void FrameEntered(const TCanMsgProg& msg, bool received) override;
   void DrainBegun() override { FInDrain = true; }
   void DrainEnded() override;

@@ -34,6 +34,8 @@ TSignalsPage::TSignalsPage(TSignalTreeModel& tree, QWidget* parent) : QWidget(pa
   FTree = CreateTreeListView(this, QStringLiteral("vstSignals"), QStringLiteral("Signals"));
   FTree->setModel(&tree);
   SetColumnWidths(FTree, {200, 80, 70, 60, 120, 140, 130, 110, 110});
+  FTree->setDragEnabled(true);
+  FTree->setDragDropMode(QAbstractItemView::DragOnly);
   layout->addWidget(FTree, 1);
   connect(FTree, &QTreeView::doubleClicked, actionPlotSignals, &QAction::trigger);
   // A message seen for the first time opens, so its signals show at once.

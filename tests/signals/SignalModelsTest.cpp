@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 
 #include "signals/DbcReader.h"
+#include "signals/SignalDrag.h"
 #include "signals/SignalDetailsModel.h"
 #include "signals/SignalTreeModel.h"
 #include "support/CoreApplication.h"
@@ -122,3 +123,24 @@ TEST_F(SignalModels, TheDetailsOfOneFrame) {
 }
 
 }  // namespace
+
+// Rows drag out as the signals they stand for (a message row as those shown under it, each
+// once), and a drop reads back only what is such a signal: a foreign drop of the same type
+// with odd lines plots nothing wrong.
+TEST_F(SignalModels, RowsDragOutAsTheirSignalsAndForeignDropsReadAsNothingWrong) {
+  Load();
+  Drain({Frame(0x200, false, {1, 7}), Frame(0x18FEF100, true, {200})});
+  const QModelIndex paged = tree.index(0, 0);
+  ASSERT_TRUE(tree.flags(paged) & Qt::ItemIsDragEnabled);
+  const std::unique_ptr<QMimeData> drag(tree.mimeData({paged, tree.index(1, 0, paged), tree.index(1, 0), tree.index(1, 3)}));
+  ASSERT_TRUE(drag);
+  EXPECT_EQ(SignalsFromMimeData(*drag),
+            (std::vector<TSignalKey>{{0x200, false, "Page"}, {0x200, false, "One"}, {0x18FEF100, true, "Load"}}));
+
+  QMimeData foreign;
+  foreign.setData(kSignalsMimeType, "200\ts\tPage\n800\ts\tTooBig\n1fffffff\tx\tTop\n20000000\tx\tBeyond\nzz\ts\tA\n"
+                                    "10\tq\tKind\n10\ts\t\n10\ts\tToo\tMany\n\n7\ts\tLast");
+  EXPECT_EQ(SignalsFromMimeData(foreign),
+            (std::vector<TSignalKey>{{0x200, false, "Page"}, {0x1FFFFFFF, true, "Top"}, {7, false, "Last"}}));
+  EXPECT_TRUE(SignalsFromMimeData(QMimeData()).empty());
+}
