@@ -16,5 +16,6 @@ void TProjectDocument::New() {
   for (TProjectList* list : Lists())
     if (list) list->Clear();
   if (OpenDatabases) OpenDatabases({});
+  if (OpenPlotLayout) OpenPlotLayout({});
   FChanged = false;
 }

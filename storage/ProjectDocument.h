@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "storage/ProjectList.h"
+#include "storage/ProjectPlot.h"
 
 class TMyRegValues;
 
@@ -56,6 +57,10 @@ class TProjectDocument {
   // an open read (absolute) or a new project's none, to load in place of the loaded ones.
   std::function<QStringList()> DatabasePaths;
   std::function<void(const QStringList& paths)> OpenDatabases;
+  // The plot the project keeps: what a save writes, and what an open read or a new project's
+  // empty one, to show in place of the plotted signals. Applied after the lists and databases.
+  std::function<TProjectPlot()> PlotLayout;
+  std::function<void(const TProjectPlot& plot)> OpenPlotLayout;
 
   // The six list references in the order New empties them.
   [[nodiscard]] std::array<TProjectList*, 6> Lists() const {

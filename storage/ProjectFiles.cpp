@@ -30,6 +30,13 @@ const QString kBtr0 = QStringLiteral("BTR0");
 const QString kBtr1 = QStringLiteral("BTR1");
 const QString kDatabases = QStringLiteral("Databases");
 const QString kDatabase = QStringLiteral("Database");
+const QString kPlot = QStringLiteral("Plot");
+const QString kPlotSignal = QStringLiteral("Signal");
+const QString kOverlaid = QStringLiteral("Overlaid");
+const QString kSpan = QStringLiteral("Span");
+const QString kId = QStringLiteral("Id");
+const QString kExtended = QStringLiteral("Extended");
+constexpr std::uint32_t kMostId = 0x1FFFFFFF;
 
 [[noreturn]] void Fail(const QString& text) { throw std::runtime_error(text.toStdString()); }
 
@@ -86,7 +93,26 @@ QString ProjectSideFile(const QString& projectFile, const QString& extension) {
   return ProjectSideFolder(projectFile) + QLatin1Char('/') + QFileInfo(projectFile).completeBaseName() + extension;
 }
 
-QByteArray ProjectXml(const TProjectBitRates& bitRates, const QStringList& databases) {
+namespace {
+
+void AppendPlot(QDomDocument& doc, QDomElement& root, const TProjectPlot& plot) {
+  if (plot.Signals.empty()) return;
+  QDomElement element = doc.createElement(kPlot);
+  element.setAttribute(kOverlaid, plot.Overlaid ? 1 : 0);
+  element.setAttribute(kSpan, plot.SpanSeconds);
+  root.appendChild(element);
+  for (const TSignalKey& key : plot.Signals) {
+    QDomElement signal = doc.createElement(kPlotSignal);
+    signal.setAttribute(kId, QString::number(key.Id, 16).toUpper());
+    signal.setAttribute(kExtended, key.Extended ? 1 : 0);
+    signal.appendChild(doc.createTextNode(QString::fromStdString(key.Signal)));
+    element.appendChild(signal);
+  }
+}
+
+}  // namespace
+
+QByteArray ProjectXml(const TProjectBitRates& bitRates, const QStringList& databases, const TProjectPlot& plot) {
   QDomDocument doc;
   doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-16\"")));
   QDomElement root = doc.createElement(QStringLiteral("Project"));
@@ -107,6 +133,7 @@ QByteArray ProjectXml(const TProjectBitRates& bitRates, const QStringList& datab
       list.appendChild(element);
     }
   }
+  AppendPlot(doc, root, plot);
   QStringEncoder toUtf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
   return toUtf16.encode(doc.toString(2));
 }
@@ -132,6 +159,24 @@ QStringList ParseProjectDatabases(const QByteArray& xml) {
   const QDomElement list = doc.documentElement().firstChildElement(kDatabases);
   for (QDomElement e = list.firstChildElement(kDatabase); !e.isNull(); e = e.nextSiblingElement(kDatabase)) paths << e.text();
   return paths;
+}
+
+TProjectPlot ParseProjectPlot(const QByteArray& xml) {
+  QDomDocument doc;
+  TProjectPlot plot;
+  if (!doc.setContent(xml)) return plot;
+  const QDomElement element = doc.documentElement().firstChildElement(kPlot);
+  plot.Overlaid = element.attribute(kOverlaid) == QStringLiteral("1");
+  bool ok = false;
+  const int span = element.attribute(kSpan).toInt(&ok);
+  if (ok && span > 0) plot.SpanSeconds = span;
+  for (QDomElement e = element.firstChildElement(kPlotSignal); !e.isNull(); e = e.nextSiblingElement(kPlotSignal)) {
+    const std::uint32_t id = e.attribute(kId).toUInt(&ok, 16);
+    const bool extended = e.attribute(kExtended) == QStringLiteral("1");
+    if (!ok || id > (extended ? kMostId : 0x7FFU) || e.text().isEmpty()) continue;
+    plot.Signals.push_back({id, extended, e.text().toStdString()});
+  }
+  return plot;
 }
 
 QString ProjectRelativePath(const QString& projectFile, const QString& path) {
@@ -160,7 +205,7 @@ void TProjectDocument::Save(const QString& FileName) {
     for (const QString& path : DatabasePaths()) databases << ProjectRelativePath(FileName, path);
 
   TPendingFiles files;
-  files.Write(files.Begin(FileName), ProjectXml(bitRates, databases));
+  files.Write(files.Begin(FileName), ProjectXml(bitRates, databases, PlotLayout ? PlotLayout() : TProjectPlot{}));
   const auto lists = Lists();
   for (std::size_t i = 0; i < lists.size(); ++i) {
     if (!lists[i]) continue;
@@ -197,6 +242,7 @@ bool TProjectDocument::Open(const QString& FileName) {
     for (const QString& stored : ParseProjectDatabases(xml)) databases << ProjectAbsolutePath(FileName, stored);
     OpenDatabases(databases);
   }
+  if (OpenPlotLayout) OpenPlotLayout(ParseProjectPlot(xml));
   SetProjectName(FileName);
   if (OnChangeName) OnChangeName(FileName);
   return true;

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "storage/ProjectPlot.h"
+
 class TProjectList;
 class TRowListBase;
 
@@ -33,14 +35,18 @@ struct TProjectBitRates {
 
 // The project XML, UTF-16 with a byte order mark and the declared encoding "UTF-16". The signal
 // databases, when there are any, follow the settings as <Databases><Database>PATH</Database>...
-// (PATH as given: the caller makes it relative to the project folder); readers that do not know
-// the element pass over it.
-[[nodiscard]] QByteArray ProjectXml(const TProjectBitRates& bitRates, const QStringList& databases = {});
+// (PATH as given: the caller makes it relative to the project folder), then the plotted
+// signals as <Plot Overlaid="0|1" Span="SECONDS"><Signal Id="HEX" Extended="0|1">NAME</Signal>...;
+// readers that do not know an element pass over it.
+[[nodiscard]] QByteArray ProjectXml(const TProjectBitRates& bitRates, const QStringList& databases = {}, const TProjectPlot& plot = {});
 // Reads the settings by element name; a malformed document, a missing element or a value that
 // is not a decimal integer throws std::runtime_error with the reason.
 [[nodiscard]] TProjectBitRates ParseProjectXml(const QByteArray& xml);
 // The database paths of a project XML as written; none when the element is absent.
 [[nodiscard]] QStringList ParseProjectDatabases(const QByteArray& xml);
+// The plot the project keeps; none plotted for a file without one, and a signal that does
+// not read as one is left out.
+[[nodiscard]] TProjectPlot ParseProjectPlot(const QByteArray& xml);
 
 // A database path as the project keeps it: relative when the file lies in or below the project
 // file's folder, else absolute; and back.

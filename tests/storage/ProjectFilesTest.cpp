@@ -253,3 +253,27 @@ TEST(ProjectXmlDatabases, AnOptionalElementAfterTheSettings) {
   EXPECT_EQ(ProjectAbsolutePath("/p/bench.fxproj", "dbc/body.dbc"), QStringLiteral("/p/dbc/body.dbc"));
   EXPECT_EQ(ProjectAbsolutePath("/p/bench.fxproj", "/q/body.dbc"), QStringLiteral("/q/body.dbc"));
 }
+
+// The plot as well: absent while nothing is plotted; read back in order; a signal whose
+// identifier does not read, or does not fit its kind, is left out rather than plotted wrong.
+TEST(ProjectXmlPlot, PlottedSignalsInOrderAndNothingThatDoesNotRead) {
+  const TProjectBitRates bitRates{500, 0, 0x1C};
+  EXPECT_EQ(ProjectXml(bitRates, {}, TProjectPlot{}), ProjectXml(bitRates));
+  EXPECT_EQ(ParseProjectPlot(ProjectXml(bitRates)), TProjectPlot{});
+  const TProjectPlot plot{{{0x1A5, false, "Speed"}, {0x18FEF100, true, "Wheel speed \u00E9"}, {0x7FF, false, "Temp"}}, true, 60};
+  const QByteArray xml = ProjectXml(bitRates, {QStringLiteral("a.dbc")}, plot);
+  EXPECT_EQ(ParseProjectPlot(xml), plot);
+  EXPECT_EQ(ParseProjectXml(xml), bitRates);
+  EXPECT_EQ(ParseProjectDatabases(xml), QStringList{"a.dbc"});
+
+  const QByteArray odd =
+      "<Project><Settings/><Plot Overlaid=\"yes\" Span=\"-4\">"
+      "<Signal Id=\"800\" Extended=\"0\">TooBig</Signal><Signal Id=\"zz\" Extended=\"1\">NotHex</Signal>"
+      "<Signal Id=\"20000000\" Extended=\"1\">Beyond</Signal><Signal Id=\"10\" Extended=\"1\"></Signal>"
+      "<Signal Id=\"1f\" Extended=\"1\">Kept</Signal></Plot></Project>";
+  const TProjectPlot read = ParseProjectPlot(odd);
+  EXPECT_FALSE(read.Overlaid);
+  EXPECT_EQ(read.SpanSeconds, TProjectPlot::kDefaultSpanSeconds);
+  ASSERT_EQ(read.Signals.size(), 1U);
+  EXPECT_EQ(read.Signals[0], (TSignalKey{0x1F, true, "Kept"}));
+}
