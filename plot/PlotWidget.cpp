@@ -73,10 +73,12 @@ class TStepLabels {
  public:
   TStepLabels(QPainter& painter, const TSignalDef& signal, const QRect& area)
       : FPainter(painter), FSignal(signal), FArea(area), FMetrics(painter.fontMetrics()) {}
+  // A step begun left of the strip goes without: its text would sit under the legend, and the
+  // value axis names the value.
   void Step(QPointF at, double value) {
     Flush(at.x());
-    FText = PlotTableText(FSignal, value);
-    FAt = QPointF(std::max<double>(at.x(), FArea.left()), at.y());
+    if (at.x() >= FArea.left()) FText = PlotTableText(FSignal, value);
+    FAt = at;
   }
   void Finish() { Flush(FArea.right()); }
 

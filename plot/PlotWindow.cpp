@@ -1,7 +1,6 @@
 #include "plot/PlotWindow.h"
 
 #include <QAction>
-#include <cmath>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -12,6 +11,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "icons/AppIcons.h"
 #include "platform/UserMessage.h"
@@ -48,14 +49,14 @@ TPlotWindow::TPlotWindow(TPlotSamples& samples, QWidget* parent) : QMainWindow(p
   setObjectName(QStringLiteral("fPlot"));
   setWindowTitle(QStringLiteral("Plot"));
   resize(1000, 640);
-  auto* splitter = new QSplitter(Qt::Vertical, this);
-  splitter->setChildrenCollapsible(false);
-  FPlot = new TPlotWidget(FSamples, FView, splitter);
-  splitter->addWidget(FPlot);
-  BuildReadout(splitter);
-  splitter->addWidget(FReadout);
-  splitter->setStretchFactor(0, 1);
-  setCentralWidget(splitter);
+  FSplitter = new QSplitter(Qt::Vertical, this);
+  FSplitter->setChildrenCollapsible(false);
+  FPlot = new TPlotWidget(FSamples, FView, FSplitter);
+  FSplitter->addWidget(FPlot);
+  BuildReadout(FSplitter);
+  FSplitter->addWidget(FReadout);
+  FSplitter->setStretchFactor(0, 1);
+  setCentralWidget(FSplitter);
   BuildToolBar();
 
   FExportDialog = SaveDialog(this, kExportCaption, QStringLiteral("PlotExportDialog"), QStringLiteral("Semicolon text (*.csv)"), QStringLiteral("csv"));
@@ -222,12 +223,26 @@ void TPlotWindow::SpanChosen() {
   Refresh();
 }
 
+// As high as its rows need, at most a third of the window, the rest for the plot.
+void TPlotWindow::ShowReadout() {
+  FReadout->show();
+  const int rows = std::max(1, static_cast<int>(FSamples.Count()));
+  const int wanted = lbPlotCursorTimes->sizeHint().height() + twPlotCursors->header()->sizeHint().height() +
+                     rows * (twPlotCursors->fontMetrics().height() + 4) + 12;
+  const int total = FSplitter->height();
+  const int readout = std::min(wanted, total / 3);
+  FSplitter->setSizes({total - readout, readout});
+}
+
 // One binary search per signal and cursor, so it runs at every drain however long the capture.
 void TPlotWindow::UpdateReadout() {
   const std::optional<double> first = FView.Cursor(1);
   const std::optional<double> second = FView.Cursor(2);
-  FReadout->setVisible(first || second);
-  if (!first && !second) return;
+  if (!first && !second) {
+    FReadout->hide();
+    return;
+  }
+  if (FReadout->isHidden()) ShowReadout();
   const double resolution = (FView.T1() - FView.T0()) / FPlot->PlotWidth();
   QStringList times;
   if (first) times << QStringLiteral("Cursor 1: ") + PlotTimeText(*first, resolution);

@@ -14,6 +14,7 @@ class QAction;
 class QComboBox;
 class QFileDialog;
 class QLabel;
+class QSplitter;
 class QTreeWidget;
 class TPlotWidget;
 
@@ -57,11 +58,13 @@ class TPlotWindow : public QMainWindow {
   void ViewChanged();
   void SpanChosen();
   void UpdateReadout();
+  void ShowReadout();
   void Remove(std::size_t series);
 
   TPlotSamples& FSamples;
   TPlotView FView;
   TPlotWidget* FPlot = nullptr;
+  QSplitter* FSplitter = nullptr;
   QWidget* FReadout = nullptr;
   QFileDialog* FExportDialog = nullptr;
   QFileDialog* FImageDialog = nullptr;
