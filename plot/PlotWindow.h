@@ -25,7 +25,8 @@ class TPlotWindow : public QMainWindow {
 
   [[nodiscard]] TPlotWidget* pbPlot() const { return FPlot; }
   [[nodiscard]] TPlotView& View() { return FView; }
-  // New samples or signals: the range follows the bus when it should, and the plot redraws.
+  // New samples or signals: the range follows the bus when it should, the readout reads anew,
+  // "Overlay" shows the view's flag (as a loaded project set it), and the plot redraws.
   void Refresh();
   // The whole capture, as after an import or a loaded trace, every strip scaled to its samples.
   void Fit();

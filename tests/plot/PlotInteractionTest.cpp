@@ -301,9 +301,16 @@ TEST_F(PlotInteraction, TheHoverLabelShowsTheStripsNearestSampleInTime) {
 
 TEST_F(PlotWindowInteraction, TheReadoutShowsEachSignalAtBothCursorsAndTheirDifference) {
   EXPECT_FALSE(window.twPlotCursors->isVisible());
+  // A click on a sample: the window passes it on, and the readout opens on cursor 1.
+  QSignalSpy clicked(&window, &TPlotWindow::SampleClicked);
+  Click(plot, PointOf(plot, window.View(), 0, 300, 30));
+  ASSERT_EQ(clicked.count(), 1);
+  EXPECT_EQ(clicked.at(0).at(1).value<std::size_t>(), 3u);
+  ASSERT_TRUE(window.twPlotCursors->isVisible());
+  EXPECT_EQ(window.twPlotCursors->topLevelItem(0)->text(1), "30 V");
+
   window.PlaceCursor(1, 250);
   window.PlaceCursor(2, 1000);  // exactly on the last sample
-  ASSERT_TRUE(window.twPlotCursors->isVisible());
   ASSERT_EQ(window.twPlotCursors->topLevelItemCount(), 2);
   const auto row = [this](int index) {
     QStringList cells;
