@@ -11,6 +11,7 @@
 
 #include "app/CANUSBMain.h"
 #include "app/UserAction.h"
+#include "app/WindowInputBlock.h"
 #include "platform/UserMessage.h"
 #include "plot/PlotWindow.h"
 #include "storage/DataFolder.h"
@@ -52,7 +53,9 @@ void TfCANUSBMain::RunImportSteps(const QString& title, const QString& label, co
   dialog.setAutoReset(false);
   dialog.setAutoClose(false);
 
-  // Batches run from the event loop, so the dialog paints and its "Cancel" is heard.
+  // Batches run from the event loop, so the dialog paints and its "Cancel" is heard; the
+  // window hears nothing meanwhile, even before the dialog shows.
+  const TWindowInputBlock block(*this);
   QEventLoop loop;
   QTimer batches;
   batches.setInterval(0);

@@ -116,6 +116,15 @@ void PlotDemoSignals(TfCANUSBMain& window) {
   if (window.PlotWindow()) window.PlotWindow()->resize(1200, 760);
 }
 
+// The last seconds of the live plot zoomed in, with both cursors placed and their readout below.
+void SavePlotWithCursors(TPlotWindow& plot, double end, const QString& path) {
+  plot.ShowRange(end - 4000, end);
+  plot.PlaceCursor(1, end - 3000);
+  plot.PlaceCursor(2, end - 1000);
+  QApplication::processEvents();
+  Save(&plot, path);
+}
+
 // A few rows of each kind, so the page and the trigger log show what they are for: an answer to
 // the virtual adapter's tester, a periodic keep-alive and a hot key.
 void AddPredefinedMessages(TPredefinedMessageList& list) {
@@ -194,6 +203,7 @@ int main(int argc, char** argv) {
       SavePage(window, TMainPages::pgStatistics, dir.filePath(QStringLiteral("statistics.png")));
       if (window.PlotWindow()) {
         Save(window.PlotWindow(), dir.filePath(QStringLiteral("plot-live.png")));
+        SavePlotWithCursors(*window.PlotWindow(), window.PlotSamples().LastTime(), dir.filePath(QStringLiteral("plot-cursors.png")));
         window.PlotWindow()->close();  // before the catalog window is looked for among the windows
       }
       window.actionDisconnectExecute();  // the catalog decodes only once the capture has ended

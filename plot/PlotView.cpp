@@ -1,6 +1,7 @@
 #include "plot/PlotView.h"
 
 #include <algorithm>
+#include <cmath>
 
 void TPlotView::SetSpan(double span) {
   FSpan = std::max(span, kMinimumSpan);
@@ -51,4 +52,47 @@ void TPlotView::Show(double t0, double t1) {
   FFollowing = false;
   FT0 = t0;
   FT1 = std::max(t1, t0 + kMinimumSpan);
+}
+
+std::optional<TMinMax> TPlotView::ValueRange(const TPlotSignalKey& key) const {
+  for (const auto& [owner, range] : FValueRanges)
+    if (owner == key) return range;
+  return std::nullopt;
+}
+
+namespace {
+bool Drawable(TMinMax range) { return std::isfinite(range.Min) && std::isfinite(range.Max) && range.Max > range.Min; }
+}  // namespace
+
+void TPlotView::SetValueRange(const TPlotSignalKey& key, TMinMax range) {
+  if (!Drawable(range)) return;
+  for (auto& [owner, kept] : FValueRanges)
+    if (owner == key) {
+      kept = range;
+      return;
+    }
+  FValueRanges.emplace_back(key, range);
+}
+
+void TPlotView::SetOverlayRange(TMinMax range) {
+  if (Drawable(range)) FOverlayRange = range;
+}
+
+void TPlotView::AutoValueRanges() {
+  FValueRanges.clear();
+  FOverlayRange.reset();
+}
+
+std::optional<double> TPlotView::Cursor(int which) const {
+  if (which != 1 && which != 2) return std::nullopt;
+  return FCursors[which - 1];
+}
+
+void TPlotView::SetCursor(int which, double time) {
+  if ((which == 1 || which == 2) && std::isfinite(time)) FCursors[which - 1] = time;
+}
+
+void TPlotView::ClearCursors() {
+  FCursors[0].reset();
+  FCursors[1].reset();
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures (docs/screenshots/) from the real program under Xvfb: starts the
 # virtual adapter, lets the window capture its demo bus with its signal database loaded, and saves
-# the monitor, the trace, the signals, the live plot, the predefined messages and the catalog window (each as far
-# as this build has it).
+# the monitor, the trace, the signals, the live plot (also zoomed in with its cursors), the
+# predefined messages and the catalog window (each as far as this build has it).
 #   scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -115,7 +115,25 @@ TEST(FrameLength, RandomFramesMatchTheModelAndStayWithinTheBounds) {
     const int n = msg.RTR ? 0 : msg.DLC;
     const int bits = FrameBitsOnWire(msg);
     ASSERT_EQ(bits, ModelBits(msg)) << i;
+    ASSERT_EQ(FrameBitsOnWire(FrameHeaderState(msg), msg), bits) << i;
     ASSERT_GE(bits, (extended ? 67 : 47) + 8 * n) << i;
     ASSERT_LE(bits, (extended ? 80 : 55) + 10 * n) << i;
   }
+}
+
+// Bytes from the fifth on are worked out from every run the fourth can leave: each run of
+// either value that the first four bytes end in, before every value of the fifth.
+TEST(FrameLength, EveryRunBeforeTheFifthByteMatchesTheModel) {
+  for (const int dlc : {5, 6, 8})
+    for (const unsigned value : {0U, 1U})
+      for (int run = 1; run <= 8; ++run)
+        for (unsigned fifth = 0; fifth < 256; ++fifth) {
+          TCanMsgProg msg = Frame(0x123, false, false, dlc, 0);
+          const unsigned ones = (1U << run) - 1U;
+          msg.Data[3] = static_cast<std::uint8_t>(value ? ones : ~ones);  // the last `run` bits equal `value`
+          msg.Data[2] = value ? 0x00 : 0xFF;
+          msg.Data[4] = static_cast<std::uint8_t>(fifth);
+          msg.Data[5] = static_cast<std::uint8_t>(fifth * 7);
+          ASSERT_EQ(FrameBitsOnWire(msg), ModelBits(msg)) << dlc << " " << value << " " << run << " " << fifth;
+        }
 }
