@@ -26,7 +26,9 @@
 #include "model/CanMsgProg.h"
 #include "platform/HidDeviceController.h"
 #include "platform/TickCount.h"
+#include "signals/SignalKey.h"
 #include "storage/ProjectCaption.h"
+#include "storage/ProjectPlot.h"
 #include "storage/ZelCanRegIni.h"
 #include "filters/HwFilterList.h"
 #include "transmit/FrameSender.h"
@@ -173,11 +175,16 @@ class TfCANUSBMain : public QMainWindow {
   [[nodiscard]] TSignalsController& Signals() { return *FSignals; }
 
   // The plot (CANUSBMainPlot.cpp): its window, opened from the Signals page and the tool bar,
-  // its samples fed at the drain, cleared with the trace and at every connect.
+  // its samples fed at the drain, cleared with the trace and at every connect, built anew
+  // from a loaded trace; its signals and layout kept in the project.
   [[nodiscard]] TPlotWindow* PlotWindow() const { return fPlot; }
   [[nodiscard]] TPlotSamples& PlotSamples() { return *FPlotSamples; }
   // Adds the signals of the Signals page's current row to the plot and shows it.
   void PlotSelectedSignals();
+  // Adds signals (dropped onto the plot, say) with what the trace holds of them, and shows it.
+  void PlotSignals(const std::vector<TSignalKey>& keys);
+  // Selects, on the Trace page, the row a plotted sample came from.
+  void ShowPlotSampleInTrace(std::size_t series, std::size_t sample);
 
   // SocketCAN interfaces and candump logs (CANUSBMainSocketCan.cpp).
   void actionImportTraceLogExecute();
@@ -275,6 +282,10 @@ class TfCANUSBMain : public QMainWindow {
   // Replay onto the bus (CANUSBMainReplay.cpp): the trace page's Replay tool bar.
   void BuildReplay();
   void ShowPlot();
+  // The trace's selected row: the plot's first cursor goes to its time.
+  void PlaceCursorAtTraceRow();
+  [[nodiscard]] TProjectPlot PlotLayout() const;
+  void OpenPlotLayout(const TProjectPlot& plot);
   void LoadPresetDatabases();
   // The trace's capture file (CANUSBMainCapture.cpp): taken at start, with the offer of a
   // capture a program left behind.
@@ -322,6 +333,7 @@ class TfCANUSBMain : public QMainWindow {
   std::unique_ptr<TSignalsController> FSignals;
   // Observes the traffic and reads the databases: goes before both.
   std::unique_ptr<TPlotSamples> FPlotSamples;
+  bool FOpeningPlotLayout = false;  // the project's own signals are no change to it
   // The check limit is what the chosen driver can load: 0 until a connect picked one.
   THwFilterList FHwFilter{{}, [this] { return CanAdapter.GetFilterCount(); }};
   TTriggerLogList FTriggerLog;

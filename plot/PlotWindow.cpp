@@ -2,10 +2,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QImageWriter>
 #include <QLabel>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QToolBar>
@@ -19,6 +22,7 @@
 #include "plot/PlotExport.h"
 #include "plot/PlotReadout.h"
 #include "plot/PlotWidget.h"
+#include "signals/SignalDrag.h"
 
 namespace {
 const QString kExportCaption = QStringLiteral("Export plot");
@@ -66,6 +70,7 @@ TPlotWindow::TPlotWindow(TPlotSamples& samples, QWidget* parent) : QMainWindow(p
   connect(FPlot, &TPlotWidget::CursorsChanged, this, [this] { UpdateReadout(); });
   connect(FPlot, &TPlotWidget::SampleClicked, this, &TPlotWindow::SampleClicked);
   connect(FPlot, &TPlotWidget::RemoveRequested, this, [this](std::size_t series) { Remove(series); });
+  setAcceptDrops(true);
   SpanChosen();
 }
 
@@ -262,4 +267,28 @@ void TPlotWindow::UpdateReadout() {
     item->setText(rcCursor2, reading.Values[1]);
     item->setText(rcDelta, reading.Delta);
   }
+}
+
+int TPlotWindow::SpanSeconds() const { return cbPlotSpan->currentData().toInt(); }
+
+void TPlotWindow::ApplyLayout(bool overlaid, int spanSeconds) {
+  FView.SetOverlaid(overlaid);
+  actionPlotOverlay->setChecked(overlaid);
+  int nearest = 0;
+  for (int index = 1; index < cbPlotSpan->count(); ++index)
+    if (std::abs(cbPlotSpan->itemData(index).toInt() - spanSeconds) < std::abs(cbPlotSpan->itemData(nearest).toInt() - spanSeconds))
+      nearest = index;
+  cbPlotSpan->setCurrentIndex(nearest);
+  FPlot->update();
+}
+
+void TPlotWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasFormat(kSignalsMimeType)) event->acceptProposedAction();
+}
+
+void TPlotWindow::dropEvent(QDropEvent* event) {
+  const std::vector<TSignalKey> keys = SignalsFromMimeData(*event->mimeData());
+  if (keys.empty() || !OnSignalsDropped) return;
+  event->acceptProposedAction();
+  OnSignalsDropped(keys);
 }

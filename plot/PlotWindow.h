@@ -6,6 +6,8 @@
 // each signal's value at the two cursors and their difference.
 
 #include <QMainWindow>
+#include <functional>
+#include <vector>
 
 #include "plot/PlotSamples.h"
 #include "plot/PlotView.h"
@@ -38,6 +40,14 @@ class TPlotWindow : public QMainWindow {
   void ExportTo(const QString& fileName);
   // Writes the plot as drawn as a PNG picture; a failure is shown in an error box.
   bool SaveImageTo(const QString& fileName);
+  // The seconds shown while following, as chosen in the list.
+  [[nodiscard]] int SpanSeconds() const;
+  // A project's layout: one strip for all or one each, and the seconds followed (the nearest
+  // the list offers).
+  void ApplyLayout(bool overlaid, int spanSeconds);
+
+  // Signals dragged from the Signals page and dropped onto the plot.
+  std::function<void(const std::vector<TSignalKey>&)> OnSignalsDropped;
 
   QAction* actionPlotFit = nullptr;
   QAction* actionPlotFollow = nullptr;
@@ -52,6 +62,10 @@ class TPlotWindow : public QMainWindow {
  signals:
   // A click on a sample's point: the sample `sample` of series `series`.
   void SampleClicked(std::size_t series, std::size_t sample);
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildToolBar();

@@ -7,15 +7,19 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QWheelEvent>
 #include <deque>
 
+#include "app/MainPages.h"
 #include "app/MainWindowFixture.h"
 #include "filters/HwFilterPage.h"
 #include "signals/SignalsController.h"
 #include "plot/PlotSamples.h"
 #include "plot/PlotWidget.h"
 #include "plot/PlotWindow.h"
+#include "signals/SignalDrag.h"
 #include "signals/SignalsPage.h"
 #include "storage/ProjectFiles.h"
 #include "views/TracePage.h"
@@ -386,5 +390,64 @@ TEST_F(ProjectWindow, ASignalPlotsFromTheSignalsPageFollowsTheBusAndStopsWhenZoo
   EXPECT_FALSE(view.Following());
   EXPECT_LT(view.T0(), 0 + 1);
   EXPECT_GT(view.T1(), 90'000);
+  plot->close();
+}
+
+// Signals dropped from the Signals page, a clicked sample showing its trace row, a selected
+// row placing the first cursor, and the plotted signals and their layout kept in the project.
+TEST_F(ProjectWindow, PlottedSamplesAndTraceRowsFindEachOtherAndTheProjectKeepsThePlot) {
+  TfCANUSBMain& w = Open();
+  w.LoadDatabases({WriteFile(Dir.filePath(QStringLiteral("body.dbc")), kBodyDbc)});
+  std::vector<TCanMsgProg> frames;
+  for (int i = 0; i < 9000; ++i) {
+    TCanMsgProg msg = BodyFrame(static_cast<std::uint8_t>(i & 1), static_cast<std::uint8_t>(i % 50), 1000 + i / 3 * 10);
+    if (i % 3 != 0) msg.CanId = 0x300 + i % 3;  // other traffic between the message's frames
+    frames.push_back(msg);
+  }
+  w.Traffic().BeginDrain();
+  for (const TCanMsgProg& msg : frames) w.Traffic().DispatchReceivedMessage(msg);
+  w.Traffic().EndDrain();
+
+  TPlotWindow* plot = w.PlotWindow();
+  const std::unique_ptr<QMimeData> dragged = SignalsMimeData({{0x123, false, "Lamp"}, {0x7FF, false, "Unknown"}});
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, dragged.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(plot->pbPlot(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, dragged.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(plot->pbPlot(), &drop);
+  ASSERT_EQ(w.PlotSamples().Count(), 2U);
+  EXPECT_EQ(w.PlotSamples().Series(0).Samples.Size(), 3000U) << "what the trace held";
+  EXPECT_EQ(w.PlotSamples().Series(1).Def, nullptr);
+  EXPECT_TRUE(plot->isVisible());
+  EXPECT_TRUE(w.Project().Changed());
+
+  // Sample 1234 came from the trace's row 3 x 1234.
+  emit plot->SampleClicked(0, 1234);
+  EXPECT_EQ(w.PageControl1->currentIndex(), TMainPages::pgTrace);
+  QTreeView* trace = w.TracePage->vstDataTrace();
+  EXPECT_EQ(w.Traffic().Trace().Model().StoreRow(trace->currentIndex().row()), 3U * 1234);
+  // A row selected in the trace puts the first cursor at its time.
+  trace->setCurrentIndex(trace->model()->index(4001, 0));
+  ASSERT_TRUE(plot->View().Cursor(1).has_value());
+  EXPECT_EQ(*plot->View().Cursor(1), 1000 + 4001 / 3 * 10);
+
+  plot->ApplyLayout(true, 60);
+  QDir().mkpath(DataFolderPath(DataFolder::Projects));
+  const QString path = DataFolderPath(DataFolder::Projects) + QStringLiteral("/plot.fxproj");
+  QFile::remove(path);
+  AnswerNextFileDialog(w, path);
+  w.actionProjectSaveAs->trigger();
+  w.actionProjectNew->trigger();
+  EXPECT_EQ(w.PlotSamples().Count(), 0U);
+  EXPECT_FALSE(plot->View().Overlaid());
+  AnswerNextFileDialog(w, path);
+  w.actionProjectOpen->trigger();
+  ASSERT_EQ(w.PlotSamples().Count(), 2U);
+  EXPECT_EQ(w.PlotSamples().Series(0).Name(), "Body.Lamp");
+  EXPECT_EQ(w.PlotSamples().Series(0).Samples.Size(), 3000U) << "from the project's trace";
+  EXPECT_EQ(w.PlotSamples().Series(1).Key, (TSignalKey{0x7FF, false, "Unknown"}));
+  EXPECT_TRUE(plot->View().Overlaid());
+  EXPECT_EQ(plot->SpanSeconds(), 60);
+  EXPECT_FALSE(w.Project().Changed());
   plot->close();
 }
