@@ -286,6 +286,7 @@ class TfCANUSBMain : public QMainWindow {
   void PlaceCursorAtTraceRow();
   [[nodiscard]] TProjectPlot PlotLayout() const;
   void OpenPlotLayout(const TProjectPlot& plot);
+  void PlotWholeTrace();
   void LoadPresetDatabases();
   // The trace's capture file (CANUSBMainCapture.cpp): taken at start, with the offer of a
   // capture a program left behind.

@@ -33,7 +33,7 @@ void TfCANUSBMain::BuildPlot() {
   FPlotSamples->OnSubscriptionsChanged = [this] {
     if (!FOpeningPlotLayout) FProject->SetChanged(true);
   };
-  FTraffic.Trace().OnRowsReplaced = [this] { FPlotSamples->RebuildFromTrace(); };
+  FTraffic.Trace().OnRowsReplaced = [this] { PlotWholeTrace(); };
   const std::function<void()> databasesChanged = FSignals->OnDatabasesChanged;
   FSignals->OnDatabasesChanged = [this, databasesChanged] {
     if (databasesChanged) databasesChanged();
@@ -115,5 +115,11 @@ void TfCANUSBMain::OpenPlotLayout(const TProjectPlot& plot) {
   while (FPlotSamples->Count() > 0) FPlotSamples->Unsubscribe(FPlotSamples->Count() - 1);
   for (const TSignalKey& key : plot.Signals) FPlotSamples->Subscribe(key);
   fPlot->ApplyLayout(plot.Overlaid, plot.SpanSeconds);
+  PlotWholeTrace();
+}
+
+// A trace that came as a whole (a loaded list or project, a reopened capture) is seen whole.
+void TfCANUSBMain::PlotWholeTrace() {
   FPlotSamples->RebuildFromTrace();
+  if (FTraffic.Trace().RowCount() > 0) fPlot->Fit();
 }

@@ -448,6 +448,9 @@ TEST_F(ProjectWindow, PlottedSamplesAndTraceRowsFindEachOtherAndTheProjectKeepsT
   EXPECT_EQ(w.PlotSamples().Series(1).Key, (TSignalKey{0x7FF, false, "Unknown"}));
   EXPECT_TRUE(plot->View().Overlaid());
   EXPECT_EQ(plot->SpanSeconds(), 60);
+  EXPECT_FALSE(plot->View().Following()) << "the project's trace is seen whole";
+  EXPECT_LE(plot->View().T0(), 1000);
+  EXPECT_GE(plot->View().T1(), 1000 + 2999 * 10);
   EXPECT_FALSE(w.Project().Changed());
   plot->close();
 }
