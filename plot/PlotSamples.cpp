@@ -1,6 +1,6 @@
 #include "plot/PlotSamples.h"
 
-#include <cstdio>
+#include "model/CanText.h"
 
 TPlotSamples::TPlotSamples(const TSignalDatabases& databases, const TTraceList* trace) : FDatabases(databases), FTrace(trace) {
   Restart(TraceRows());
@@ -17,8 +17,7 @@ bool TPlotSamples::Subscribe(const TPlotSignalKey& key) {
   series.Key = key;
   // Until a database names the message, its identifier does.
   char id[16];
-  std::snprintf(id, sizeof id, key.Extended ? "%08X" : "%03X", static_cast<unsigned>(key.Id));
-  series.Message = id;
+  series.Message.assign(id, WriteCanIdText(id, key.Extended, key.Id));
   Resolve(series);
   FSeries.push_back(std::move(series));
   Reindex();
@@ -116,14 +115,10 @@ void TPlotSamples::Count(const TCanMsgProg& msg, bool received, std::uint64_t ro
 void TPlotSamples::AddHistory(std::size_t series) {
   TPlotSeries& target = FSeries[series];
   if (!target.Def || !FTrace) return;
-  TStampUnwrap stamps;
-  double time = 0;
-  for (std::uint64_t row = FMarks.StartRow(); row < TraceRows(); ++row) {
-    const TTraceData& data = FTrace->Row(static_cast<std::size_t>(row));
-    if (data.Received) time = static_cast<double>(stamps.Unwrapped(data.Msg.Time));
-    if (data.Msg.CanId == static_cast<std::int64_t>(target.Key.Id) && data.Msg.Extended == target.Key.Extended)
-      Take(target, time, FrameWords(data.Msg));
-  }
+  FMarks.WalkFromStart(*FTrace, [&target](std::uint64_t, double time, const TCanMsgProg& msg) {
+    if (target.OfMessage(msg)) Take(target, time, FrameWords(msg));
+    return true;
+  });
 }
 
 std::optional<std::size_t> TPlotSamples::TraceRowOf(std::size_t series, std::size_t sample) const {
@@ -133,8 +128,7 @@ std::optional<std::size_t> TPlotSamples::TraceRowOf(std::size_t series, std::siz
   // Frames of the message at the same time stamp: the sample's place among them.
   const std::size_t nth = sample - target.Samples.LowerBound(time);
   const auto row = FMarks.RowOf(*FTrace, time, nth, [&target](const TCanMsgProg& msg) {
-    return msg.CanId == static_cast<std::int64_t>(target.Key.Id) && msg.Extended == target.Key.Extended &&
-           (!target.Def || SignalPresent(*target.Def, *target.Signal(), FrameWords(msg)));
+    return target.OfMessage(msg) && (!target.Def || SignalPresent(*target.Def, *target.Signal(), FrameWords(msg)));
   });
   if (!row) return std::nullopt;
   return static_cast<std::size_t>(*row);

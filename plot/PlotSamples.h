@@ -34,6 +34,9 @@ struct TPlotSeries {
   // The signal's value table, to draw as steps with their texts.
   [[nodiscard]] const TSignalDef* Signal() const { return Def ? &Def->Signals[static_cast<std::size_t>(SignalIndex)] : nullptr; }
   [[nodiscard]] std::string Name() const { return Message + '.' + Key.Signal; }
+  [[nodiscard]] bool OfMessage(const TCanMsgProg& msg) const {
+    return msg.CanId == static_cast<std::int64_t>(Key.Id) && msg.Extended == Key.Extended;
+  }
 };
 
 class TPlotSamples : public TTrafficObserver {

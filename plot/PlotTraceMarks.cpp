@@ -13,17 +13,6 @@ void TPlotTraceMarks::Passed(std::uint64_t rows, const TStampUnwrap& stamps, dou
   if (rows > FMarks.back().Row) FMarks.push_back(TMark{rows, stamps, time});
 }
 
-template <typename TVisit>
-void TPlotTraceMarks::Walk(const TTraceList& trace, const TMark& mark, TVisit&& visit) {
-  TStampUnwrap stamps = mark.Stamps;
-  double time = mark.Time;
-  for (std::uint64_t row = mark.Row; row < trace.RowCount(); ++row) {
-    const TTraceData& data = trace.Row(static_cast<std::size_t>(row));
-    if (data.Received) time = static_cast<double>(stamps.Unwrapped(data.Msg.Time));
-    if (!visit(row, time, data.Msg)) return;
-  }
-}
-
 std::optional<std::uint64_t> TPlotTraceMarks::RowOf(const TTraceList& trace, double time, std::size_t nth,
                                                     const std::function<bool(const TCanMsgProg&)>& matches) const {
   if (FMarks.empty()) return std::nullopt;

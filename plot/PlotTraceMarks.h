@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "model/StampUnwrap.h"
@@ -30,8 +31,11 @@ class TPlotTraceMarks {
   // The time the plot gives row `row`: a sent row that of the received row before it.
   [[nodiscard]] std::optional<double> TimeOf(const TTraceList& trace, std::uint64_t row) const;
 
-  [[nodiscard]] std::uint64_t StartRow() const { return FMarks.empty() ? 0 : FMarks.front().Row; }
-  [[nodiscard]] std::size_t MarkCount() const { return FMarks.size(); }
+  // Every row from the start on, with its time, while `visit(row, time, frame)` returns true.
+  template <typename TVisit>
+  void WalkFromStart(const TTraceList& trace, TVisit&& visit) const {
+    if (!FMarks.empty()) Walk(trace, FMarks.front(), std::forward<TVisit>(visit));
+  }
 
  private:
   struct TMark {
@@ -39,9 +43,16 @@ class TPlotTraceMarks {
     TStampUnwrap Stamps;
     double Time = 0;
   };
-  // Walks rows from the mark on while `visit(row, time)` returns true.
   template <typename TVisit>
-  static void Walk(const TTraceList& trace, const TMark& mark, TVisit&& visit);
+  static void Walk(const TTraceList& trace, const TMark& mark, TVisit&& visit) {
+    TStampUnwrap stamps = mark.Stamps;
+    double time = mark.Time;
+    for (std::uint64_t row = mark.Row; row < trace.RowCount(); ++row) {
+      const TTraceData& data = trace.Row(static_cast<std::size_t>(row));
+      if (data.Received) time = static_cast<double>(stamps.Unwrapped(data.Msg.Time));
+      if (!visit(row, time, data.Msg)) return;
+    }
+  }
 
   std::vector<TMark> FMarks;  // FMarks[0] is the start, once there is one
   std::uint64_t FSinceMark = 0;

@@ -27,7 +27,7 @@ const TRowState& TTraceSpill::State(std::uint64_t row) const {
 void TTraceSpill::SetVisible(std::uint64_t row, bool visible) {
   const std::size_t word = static_cast<std::size_t>(row / 64);
   if (visible && word >= FHidden.size()) return;
-  if (word >= FHidden.size()) FHidden.resize(static_cast<std::size_t>((FCount + 63) / 64), 0);
+  if (word >= FHidden.size()) GrowHiddenBits();
   const std::uint64_t bit = std::uint64_t{1} << (row % 64);
   FHidden[word] = visible ? (FHidden[word] & ~bit) : (FHidden[word] | bit);
 }
@@ -35,10 +35,12 @@ void TTraceSpill::SetVisible(std::uint64_t row, bool visible) {
 void TTraceSpill::SetHiddenWord(std::uint64_t word, std::uint64_t hidden) {
   if (word >= FHidden.size()) {
     if (hidden == 0) return;
-    FHidden.resize(static_cast<std::size_t>((FCount + 63) / 64), 0);
+    GrowHiddenBits();
   }
   FHidden[static_cast<std::size_t>(word)] = hidden;
 }
+
+void TTraceSpill::GrowHiddenBits() { FHidden.resize(static_cast<std::size_t>((FCount + 63) / 64), 0); }
 
 void TTraceSpill::Extend(std::uint64_t rows) {
   FCount += rows;

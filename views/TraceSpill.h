@@ -30,6 +30,9 @@ class TTraceSpill {
   void Clear();
 
  private:
+  // A bit for every row; rows that had none are shown.
+  void GrowHiddenBits();
+
   std::uint64_t FCount = 0;
   std::vector<std::uint64_t> FHidden;  // one bit a row; empty while none is hidden
   mutable std::vector<TTraceData> FPage;
