@@ -8,7 +8,32 @@
 #include "stats/FrameLength.h"
 
 namespace {
+
 std::int64_t Key(std::int64_t canId, bool extended) { return (canId & 0xFFFFFFFF) | (extended ? std::int64_t{1} << 40 : 0); }
+
+std::uint64_t BitsOnWire(TIdStatistics& id, const TCanMsgProg& msg) {
+  const auto key = static_cast<std::uint8_t>(1 + (msg.DLC & 0xF) + (msg.RTR ? 16 : 0));
+  if (id.HeaderKey != key) {
+    const TFrameHeaderState header = FrameHeaderState(msg);
+    id.Header = header;
+    id.HeaderKey = key;
+    return static_cast<std::uint64_t>(FrameBitsOnWire(header, msg));
+  }
+  return static_cast<std::uint64_t>(FrameBitsOnWire(id.Header, msg));
+}
+
+void AddPeriod(TIdStatistics& id, std::int64_t period) {
+  if (id.Count == 1) {
+    id.PeriodOriginUs = id.MinPeriodUs = id.MaxPeriodUs = period;
+    return;
+  }
+  id.MinPeriodUs = std::min(id.MinPeriodUs, period);
+  id.MaxPeriodUs = std::max(id.MaxPeriodUs, period);
+  const std::int64_t offset = period - id.PeriodOriginUs;
+  id.PeriodOffsetSumUs += offset;
+  id.PeriodOffsetSquares += static_cast<double>(offset) * static_cast<double>(offset);
+}
+
 }  // namespace
 
 double BitRateInUse(std::int32_t canBitRate, std::uint8_t btr0, std::uint8_t btr1) {
@@ -58,29 +83,6 @@ const TIdStatistics& TBusStatistics::Add(const TCanMsgProg& msg, std::int64_t ti
   return id;
 }
 
-std::uint64_t TBusStatistics::BitsOnWire(TIdStatistics& id, const TCanMsgProg& msg) {
-  const auto key = static_cast<std::uint8_t>(1 + (msg.DLC & 0xF) + (msg.RTR ? 16 : 0));
-  if (id.HeaderKey != key) {
-    const TFrameHeaderState header = FrameHeaderState(msg);
-    id.Header = header;
-    id.HeaderKey = key;
-    return static_cast<std::uint64_t>(FrameBitsOnWire(header, msg));
-  }
-  return static_cast<std::uint64_t>(FrameBitsOnWire(id.Header, msg));
-}
-
-void TBusStatistics::AddPeriod(TIdStatistics& id, std::int64_t period) {
-  if (id.Count == 1) {
-    id.PeriodOriginUs = id.MinPeriodUs = id.MaxPeriodUs = period;
-    return;
-  }
-  id.MinPeriodUs = std::min(id.MinPeriodUs, period);
-  id.MaxPeriodUs = std::max(id.MaxPeriodUs, period);
-  const std::int64_t offset = period - id.PeriodOriginUs;
-  id.PeriodOffsetSumUs += offset;
-  id.PeriodOffsetSquares += static_cast<double>(offset) * static_cast<double>(offset);
-}
-
 // Slots that fall out of the second are emptied; a gap longer than the window empties it all.
 void TBusStatistics::AdvanceWindow(std::int64_t slot) {
   if (FSlot < 0 || slot - FSlot >= kSlots) {
@@ -121,6 +123,10 @@ std::vector<const TIdStatistics*> TBusStatistics::InIdentifierOrder() const {
 }
 
 const TIdStatistics* TBusStatistics::Find(std::int64_t canId, bool extended) const {
+  if (!extended && canId >= 0 && canId < kStandardIds) {
+    if (FStandardPlaces.empty() || FStandardPlaces[static_cast<std::size_t>(canId)] == 0) return nullptr;
+    return &FIds[FStandardPlaces[static_cast<std::size_t>(canId)] - 1];
+  }
   const std::size_t place = FIndex.Find(Key(canId, extended));
   return place == TIdSlotMap::kNone ? nullptr : &FIds[place];
 }
@@ -130,6 +136,15 @@ void TBusStatistics::SetExpectedCycle(std::int64_t canId, bool extended, std::in
 }
 
 std::size_t TBusStatistics::Place(std::int64_t canId, bool extended) {
+  if (!extended && canId >= 0 && canId < kStandardIds) {
+    if (FStandardPlaces.empty()) FStandardPlaces.assign(kStandardIds, 0);
+    std::uint32_t& place = FStandardPlaces[static_cast<std::size_t>(canId)];
+    if (place == 0) {
+      FIds.push_back({canId, extended});
+      place = static_cast<std::uint32_t>(FIds.size());
+    }
+    return place - 1;
+  }
   const std::size_t place = FIndex.Emplace(Key(canId, extended), FIds.size());
   if (place == FIds.size()) FIds.push_back({canId, extended});
   return place;

@@ -79,11 +79,13 @@ class TBusStatistics {
   static constexpr std::int64_t kSlotUs = 10'000;
   void AdvanceWindow(std::int64_t slot);
   [[nodiscard]] std::size_t Place(std::int64_t canId, bool extended);
-  static std::uint64_t BitsOnWire(TIdStatistics& id, const TCanMsgProg& msg);
-  static void AddPeriod(TIdStatistics& id, std::int64_t period);
 
   double FBitRate;
   std::vector<TIdStatistics> FIds;
+  // Standard identifiers index a flat table (place + 1; 0 for none), which every frame of a
+  // standard bus reads without hashing; the rest go through the map.
+  static constexpr std::int64_t kStandardIds = 0x800;
+  std::vector<std::uint32_t> FStandardPlaces;
   TIdSlotMap FIndex;  // identifier and kind -> place in FIds
   std::uint64_t FFrames = 0;
   std::uint64_t FBits = 0;

@@ -24,15 +24,15 @@ struct TCrcTable {
 };
 constexpr TCrcTable kCrcTable;
 
-// The same for a byte followed by one, two and three zero bytes: the CRC is linear, so four
-// data bytes are four independent lookups instead of a chain of four.
+// The same for a byte followed by one to seven zero bytes: the CRC is linear, so four or eight
+// data bytes are as many independent lookups instead of a chain.
 struct TCrcSlices {
-  std::array<std::array<std::uint16_t, 256>, 4> Next{};
+  std::array<std::array<std::uint16_t, 256>, 8> Next{};
   constexpr TCrcSlices() {
     for (unsigned byte = 0; byte < 256; ++byte) {
       std::uint16_t crc = kCrcTable.Next[byte];
       Next[0][byte] = crc;
-      for (std::size_t k = 1; k < 4; ++k) {
+      for (std::size_t k = 1; k < 8; ++k) {
         crc = static_cast<std::uint16_t>(((crc << 8) & 0x7FFFU) ^ kCrcTable.Next[(crc >> 7) & 0xFFU]);
         Next[k][byte] = crc;
       }
@@ -47,20 +47,18 @@ std::uint16_t CrcBit(std::uint16_t crc, unsigned bit) {
   return top ? static_cast<std::uint16_t>(crc ^ kCrc15Polynomial) : crc;
 }
 
-// Stuffing as a machine over whole bytes: the state is the value of the last bit and the
-// length of its run (1 to 5; 0 at the start of the stream); each entry gives the stuff bits a
-// byte gets from that state and the state after it.
-struct TStuffStep {
-  std::uint8_t Stuffed = 0;
-  std::uint8_t State = 0;
-};
-constexpr int kStates = 11;  // 0 start, 1-5 runs of 0s, 6-10 runs of 1s
-constexpr int StateOf(unsigned bit, int run) { return run == 0 ? 0 : (bit ? 5 : 0) + run; }
+// Stuffing as a machine over whole bytes. Its state is the value of the last bit and the length
+// of its run, 1 to 4 (a fifth equal bit gets its stuff bit, which starts a run of one): eight
+// states, state = 4 x bit + run - 1. A stream's start acts as a run of the other value.
+constexpr int kStates = 8;
+constexpr int StateOf(unsigned bit, int run) { return static_cast<int>(bit) * 4 + run - 1; }
 
 struct TStuffMachine {
   unsigned Bit = 0;
   int Run = 0;
   int Stuffed = 0;
+  constexpr TStuffMachine() = default;
+  constexpr explicit TStuffMachine(int state) : Bit(static_cast<unsigned>(state) >> 2), Run((state & 3) + 1) {}
   constexpr void Feed(unsigned bit) {
     if (Run > 0 && bit == Bit) {
       if (++Run == 5) {  // five equal bits: one of the other value, which starts a run of one
@@ -73,23 +71,34 @@ struct TStuffMachine {
       Run = 1;
     }
   }
+  [[nodiscard]] constexpr int State() const { return StateOf(Bit, Run); }
 };
 
+// One entry per byte holds the step from every state at once, a byte per state: the stuff
+// bits (0 to 2) in its low bits and 8 x the next state above them. Stepping is then a shift
+// and a mask on the entry, and the entries' loads depend only on the data, never on the state
+// before: the chain from byte to byte is two instructions, not a load.
+constexpr std::uint64_t kStuffedMask = 0x3;
+constexpr std::uint64_t kShiftMask = 0x38;
 struct TStuffTable {
-  std::array<std::array<TStuffStep, 256>, kStates> Step{};
+  std::array<std::uint64_t, 256> Step{};
   constexpr TStuffTable() {
-    for (int state = 0; state < kStates; ++state)
-      for (unsigned byte = 0; byte < 256; ++byte) {
-        TStuffMachine m{state > 5 ? 1U : 0U, state == 0 ? 0 : (state > 5 ? state - 5 : state), 0};
+    for (unsigned byte = 0; byte < 256; ++byte)
+      for (int state = 0; state < kStates; ++state) {
+        TStuffMachine m(state);
         for (int bit = 7; bit >= 0; --bit) m.Feed((byte >> bit) & 1U);
-        Step[static_cast<std::size_t>(state)][byte] = {static_cast<std::uint8_t>(m.Stuffed),
-                                                       static_cast<std::uint8_t>(StateOf(m.Bit, m.Run))};
+        Step[byte] |= static_cast<std::uint64_t>(m.Stuffed | m.State() << 3) << (8 * state);
       }
   }
 };
 constexpr TStuffTable kStuffTable;
 
-// The first `count` bits (1 to 7) of a stream, from the start state.
+// The first `count` bits (1 to 7) of a stream, from its start: the stuff bits, and the state
+// as a step's shift (8 x state).
+struct TStuffStep {
+  std::uint8_t Stuffed = 0;
+  std::uint8_t Shift = 0;
+};
 struct TFirstBitsTable {
   std::array<std::array<TStuffStep, 128>, 8> Step{};
   constexpr TFirstBitsTable() {
@@ -98,21 +107,22 @@ struct TFirstBitsTable {
         TStuffMachine m;
         for (int bit = count - 1; bit >= 0; --bit) m.Feed((value >> bit) & 1U);
         Step[static_cast<std::size_t>(count)][value] = {static_cast<std::uint8_t>(m.Stuffed),
-                                                        static_cast<std::uint8_t>(StateOf(m.Bit, m.Run))};
+                                                        static_cast<std::uint8_t>(8 * m.State())};
       }
   }
 };
 constexpr TFirstBitsTable kFirstBitsTable;
 
-// The last seven bits of a stream from any state: the low bits of the CRC.
+// The stuff bits of the last seven bits of a stream (the low bits of the CRC) from every
+// state, four bits per state.
 struct TLastBitsTable {
-  std::array<std::array<std::uint8_t, 128>, kStates> Stuffed{};
+  std::array<std::uint32_t, 128> Stuffed{};
   constexpr TLastBitsTable() {
-    for (int state = 0; state < kStates; ++state)
-      for (unsigned value = 0; value < 128; ++value) {
-        TStuffMachine m{state > 5 ? 1U : 0U, state == 0 ? 0 : (state > 5 ? state - 5 : state), 0};
+    for (unsigned value = 0; value < 128; ++value)
+      for (int state = 0; state < kStates; ++state) {
+        TStuffMachine m(state);
         for (int bit = 6; bit >= 0; --bit) m.Feed((value >> bit) & 1U);
-        Stuffed[static_cast<std::size_t>(state)][value] = static_cast<std::uint8_t>(m.Stuffed);
+        Stuffed[value] |= static_cast<std::uint32_t>(m.Stuffed) << (4 * state);
       }
   }
 };
@@ -122,46 +132,53 @@ class TFrameStream {
  public:
   TFrameStream() = default;
   explicit TFrameStream(TFrameHeaderState header)
-      : FCrc(static_cast<std::uint16_t>(header.Crc)), FState(header.StuffState), FStuffed(static_cast<int>(header.Stuffed)) {}
+      : FCrc(static_cast<std::uint16_t>(header.Crc)), FShift(header.StuffState), FStuffed(header.Stuffed) {}
   void Crc(std::uint8_t byte) { FCrc = static_cast<std::uint16_t>(((FCrc << 8) & 0x7FFFU) ^ kCrcTable.Next[((FCrc >> 7) ^ byte) & 0xFFU]); }
-  void Stuff(std::uint8_t byte) {
-    const TStuffStep step = kStuffTable.Step[FState][byte];
-    FStuffed += step.Stuffed;
-    FState = step.State;
-  }
+  void Stuff(std::uint8_t byte) { Step(kStuffTable.Step[byte]); }
   // The header: `lead` bits then `bytes` whole bytes, all in `header`'s low bits.
   void Header(std::uint64_t header, int lead, int bytes) {
     for (int i = bytes; i >= 0; --i) Crc(static_cast<std::uint8_t>(header >> (8 * i)));
     const TStuffStep first = kFirstBitsTable.Step[static_cast<std::size_t>(lead)][(header >> (8 * bytes)) & ((1U << lead) - 1U)];
     FStuffed = first.Stuffed;
-    FState = first.State;
+    FShift = first.Shift;
     for (int i = bytes - 1; i >= 0; --i) Stuff(static_cast<std::uint8_t>(header >> (8 * i)));
   }
   void Data(std::uint8_t byte) {
     Crc(byte);
     Stuff(byte);
   }
-  void Data4(const std::uint8_t* bytes) {
-    // The register's 15 bits above the four bytes: all of it is shifted out by them.
-    const std::uint32_t x = (std::uint32_t{FCrc} << 17) ^ (std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-                                                          std::uint32_t{bytes[2]} << 8 | bytes[3]);
-    FCrc = static_cast<std::uint16_t>(kCrcSlices.Next[3][x >> 24] ^ kCrcSlices.Next[2][(x >> 16) & 0xFFU] ^
-                                      kCrcSlices.Next[1][(x >> 8) & 0xFFU] ^ kCrcSlices.Next[0][x & 0xFFU]);
-    for (int i = 0; i < 4; ++i) Stuff(bytes[i]);
+  // `count` bytes (4 or 8) at once: the register's 15 bits sit above them and are all shifted
+  // out by them, so each byte is an independent lookup.
+  template <int count>
+  void DataBlock(const std::uint8_t* bytes) {
+    static_assert(count == 4 || count == 8);
+    std::uint64_t x = std::uint64_t{FCrc} << (8 * count - 15);
+#pragma GCC unroll 8
+    for (int i = 0; i < count; ++i) x ^= std::uint64_t{bytes[i]} << (8 * (count - 1 - i));
+    std::uint32_t crc = 0;
+#pragma GCC unroll 8
+    for (int i = 0; i < count; ++i) crc ^= kCrcSlices.Next[static_cast<std::size_t>(i)][(x >> (8 * i)) & 0xFFU];
+    FCrc = static_cast<std::uint16_t>(crc);
+#pragma GCC unroll 8
+    for (int i = 0; i < count; ++i) Stuff(bytes[i]);
   }
-  [[nodiscard]] TFrameHeaderState State(int bits) const {
-    return {FCrc, static_cast<std::uint32_t>(FState), static_cast<std::uint32_t>(FStuffed), static_cast<std::uint32_t>(bits)};
-  }
+  [[nodiscard]] TFrameHeaderState State(int bits) const { return {FCrc, FShift, FStuffed, static_cast<std::uint32_t>(bits)}; }
   // The CRC's 15 bits close the stuffed part; the stuff bits it got in all.
   [[nodiscard]] int Finish() {
     Stuff(static_cast<std::uint8_t>(FCrc >> 7));
-    return FStuffed + kLastBitsTable.Stuffed[FState][FCrc & 0x7FU];
+    return static_cast<int>(FStuffed + ((kLastBitsTable.Stuffed[FCrc & 0x7FU] >> (FShift >> 1)) & 0xFU));
   }
 
  private:
+  void Step(std::uint64_t steps) {
+    const std::uint64_t step = steps >> FShift;
+    FStuffed += static_cast<std::uint32_t>(step & kStuffedMask);
+    FShift = static_cast<std::uint32_t>(step & kShiftMask);
+  }
+
   std::uint16_t FCrc = 0;
-  std::size_t FState = 0;
-  int FStuffed = 0;
+  std::uint32_t FShift = 0;  // 8 x the stuffing state
+  std::uint32_t FStuffed = 0;
 };
 
 }  // namespace
@@ -175,13 +192,15 @@ std::uint16_t CanCrc15(const std::uint8_t* stream, int bits) {
 }
 
 int CanStuffBits(const std::uint8_t* stream, int bits) {
-  int state = 0, stuffed = 0, bit = 0;
+  if (bits <= 0) return 0;
+  // The start acts as a run of the value the first bit is not.
+  int state = StateOf((stream[0] >> 7) ^ 1U, 1), stuffed = 0, bit = 0;
   for (; bit + 8 <= bits; bit += 8) {
-    const TStuffStep step = kStuffTable.Step[static_cast<std::size_t>(state)][stream[bit >> 3]];
-    stuffed += step.Stuffed;
-    state = step.State;
+    const std::uint64_t step = kStuffTable.Step[stream[bit >> 3]] >> (8 * state);
+    stuffed += static_cast<int>(step & kStuffedMask);
+    state = static_cast<int>((step & kShiftMask) >> 3);
   }
-  TStuffMachine m{state > 5 ? 1U : 0U, state == 0 ? 0 : (state > 5 ? state - 5 : state), 0};
+  TStuffMachine m(state);
   for (; bit < bits; ++bit) m.Feed((stream[bit >> 3] >> (7 - (bit & 7))) & 1U);
   return stuffed + m.Stuffed;
 }
@@ -209,7 +228,11 @@ namespace {
   if (!msg.RTR) {
     const int bytes = msg.UsedBytes();
     int i = 0;
-    for (; i + 4 <= bytes; i += 4) stream.Data4(&msg.Data[static_cast<std::size_t>(i)]);
+    if (bytes == 8) {
+      stream.DataBlock<8>(msg.Data.data());
+      i = 8;
+    }
+    for (; i + 4 <= bytes; i += 4) stream.DataBlock<4>(&msg.Data[static_cast<std::size_t>(i)]);
     for (; i < bytes; ++i) stream.Data(msg.Data[static_cast<std::size_t>(i)]);
     bits += 8 * bytes;
   }

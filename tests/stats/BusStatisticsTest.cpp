@@ -38,6 +38,16 @@ TEST(BusStatistics, PeriodsPerIdentifierAndBothKindsOfTheSameNumberApart) {
   EXPECT_EQ(stats.Find(0x100, true)->Count, 1u);
   EXPECT_EQ(stats.InIdentifierOrder().size(), 2u);
   EXPECT_FALSE(stats.InIdentifierOrder()[0]->Extended) << "standard first";
+  // A "standard" number beyond 11 bits (a foreign log's) is still one of its own.
+  stats.Add(Frame(0x900), 60 * kMs);
+  stats.Add(Frame(0x900), 70 * kMs);
+  EXPECT_EQ(stats.Find(0x900, false)->Count, 2u);
+  EXPECT_EQ(stats.Find(0x900, true), nullptr);
+  EXPECT_EQ(stats.Find(0x7FF, false), nullptr);
+  stats.Clear();
+  EXPECT_EQ(stats.Find(0x100, false), nullptr);
+  stats.Add(Frame(0x101), 0);
+  EXPECT_EQ(stats.Find(0x101, false), &stats.Identifiers()[0]);
 }
 
 // Each identifier keeps its last header; frames that change DLC, RTR or kind under the same
