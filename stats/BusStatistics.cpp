@@ -123,9 +123,9 @@ std::vector<const TIdStatistics*> TBusStatistics::InIdentifierOrder() const {
 }
 
 const TIdStatistics* TBusStatistics::Find(std::int64_t canId, bool extended) const {
-  if (!extended && canId >= 0 && canId < kStandardIds) {
-    if (FStandardPlaces.empty() || FStandardPlaces[static_cast<std::size_t>(canId)] == 0) return nullptr;
-    return &FIds[FStandardPlaces[static_cast<std::size_t>(canId)] - 1];
+  if (InStandardTable(canId, extended)) {
+    const std::uint32_t place = FStandardPlaces.empty() ? 0 : FStandardPlaces[static_cast<std::size_t>(canId)];
+    return place ? &FIds[place - 1] : nullptr;
   }
   const std::size_t place = FIndex.Find(Key(canId, extended));
   return place == TIdSlotMap::kNone ? nullptr : &FIds[place];
@@ -136,7 +136,7 @@ void TBusStatistics::SetExpectedCycle(std::int64_t canId, bool extended, std::in
 }
 
 std::size_t TBusStatistics::Place(std::int64_t canId, bool extended) {
-  if (!extended && canId >= 0 && canId < kStandardIds) {
+  if (InStandardTable(canId, extended)) {
     if (FStandardPlaces.empty()) FStandardPlaces.assign(kStandardIds, 0);
     std::uint32_t& place = FStandardPlaces[static_cast<std::size_t>(canId)];
     if (place == 0) {

@@ -77,14 +77,15 @@ class TBusStatistics {
  private:
   static constexpr int kSlots = 100;  // the last second in steps of 10 ms
   static constexpr std::int64_t kSlotUs = 10'000;
+  static constexpr std::int64_t kStandardIds = 0x800;
   void AdvanceWindow(std::int64_t slot);
   [[nodiscard]] std::size_t Place(std::int64_t canId, bool extended);
+  [[nodiscard]] static bool InStandardTable(std::int64_t canId, bool extended) { return !extended && canId >= 0 && canId < kStandardIds; }
 
   double FBitRate;
   std::vector<TIdStatistics> FIds;
   // Standard identifiers index a flat table (place + 1; 0 for none), which every frame of a
   // standard bus reads without hashing; the rest go through the map.
-  static constexpr std::int64_t kStandardIds = 0x800;
   std::vector<std::uint32_t> FStandardPlaces;
   TIdSlotMap FIndex;  // identifier and kind -> place in FIds
   std::uint64_t FFrames = 0;

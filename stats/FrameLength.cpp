@@ -93,6 +93,18 @@ struct TStuffTable {
 };
 constexpr TStuffTable kStuffTable;
 
+// Where stuffing stands: the stuff bits so far and the state as the entries' shift.
+struct TStuffCount {
+  std::uint32_t Shift = 0;  // 8 x the state
+  std::uint32_t Stuffed = 0;
+  void Byte(std::uint8_t byte) {
+    const std::uint64_t step = kStuffTable.Step[byte] >> Shift;
+    Stuffed += static_cast<std::uint32_t>(step & kStuffedMask);
+    Shift = static_cast<std::uint32_t>(step & kShiftMask);
+  }
+  [[nodiscard]] int State() const { return static_cast<int>(Shift >> 3); }
+};
+
 // The first `count` bits (1 to 7) of a stream, from its start: the stuff bits, and the state
 // as a step's shift (8 x state).
 struct TStuffStep {
@@ -132,15 +144,14 @@ class TFrameStream {
  public:
   TFrameStream() = default;
   explicit TFrameStream(TFrameHeaderState header)
-      : FCrc(static_cast<std::uint16_t>(header.Crc)), FShift(header.StuffState), FStuffed(header.Stuffed) {}
+      : FCrc(static_cast<std::uint16_t>(header.Crc)), FStuff{header.StuffState, header.Stuffed} {}
   void Crc(std::uint8_t byte) { FCrc = static_cast<std::uint16_t>(((FCrc << 8) & 0x7FFFU) ^ kCrcTable.Next[((FCrc >> 7) ^ byte) & 0xFFU]); }
-  void Stuff(std::uint8_t byte) { Step(kStuffTable.Step[byte]); }
+  void Stuff(std::uint8_t byte) { FStuff.Byte(byte); }
   // The header: `lead` bits then `bytes` whole bytes, all in `header`'s low bits.
   void Header(std::uint64_t header, int lead, int bytes) {
     for (int i = bytes; i >= 0; --i) Crc(static_cast<std::uint8_t>(header >> (8 * i)));
     const TStuffStep first = kFirstBitsTable.Step[static_cast<std::size_t>(lead)][(header >> (8 * bytes)) & ((1U << lead) - 1U)];
-    FStuffed = first.Stuffed;
-    FShift = first.Shift;
+    FStuff = {first.Shift, first.Stuffed};
     for (int i = bytes - 1; i >= 0; --i) Stuff(static_cast<std::uint8_t>(header >> (8 * i)));
   }
   void Data(std::uint8_t byte) {
@@ -162,23 +173,16 @@ class TFrameStream {
 #pragma GCC unroll 8
     for (int i = 0; i < count; ++i) Stuff(bytes[i]);
   }
-  [[nodiscard]] TFrameHeaderState State(int bits) const { return {FCrc, FShift, FStuffed, static_cast<std::uint32_t>(bits)}; }
+  [[nodiscard]] TFrameHeaderState State(int bits) const { return {FCrc, FStuff.Shift, FStuff.Stuffed, static_cast<std::uint32_t>(bits)}; }
   // The CRC's 15 bits close the stuffed part; the stuff bits it got in all.
   [[nodiscard]] int Finish() {
     Stuff(static_cast<std::uint8_t>(FCrc >> 7));
-    return static_cast<int>(FStuffed + ((kLastBitsTable.Stuffed[FCrc & 0x7FU] >> (FShift >> 1)) & 0xFU));
+    return static_cast<int>(FStuff.Stuffed + ((kLastBitsTable.Stuffed[FCrc & 0x7FU] >> (4 * FStuff.State())) & 0xFU));
   }
 
  private:
-  void Step(std::uint64_t steps) {
-    const std::uint64_t step = steps >> FShift;
-    FStuffed += static_cast<std::uint32_t>(step & kStuffedMask);
-    FShift = static_cast<std::uint32_t>(step & kShiftMask);
-  }
-
   std::uint16_t FCrc = 0;
-  std::uint32_t FShift = 0;  // 8 x the stuffing state
-  std::uint32_t FStuffed = 0;
+  TStuffCount FStuff;
 };
 
 }  // namespace
@@ -194,15 +198,12 @@ std::uint16_t CanCrc15(const std::uint8_t* stream, int bits) {
 int CanStuffBits(const std::uint8_t* stream, int bits) {
   if (bits <= 0) return 0;
   // The start acts as a run of the value the first bit is not.
-  int state = StateOf((stream[0] >> 7) ^ 1U, 1), stuffed = 0, bit = 0;
-  for (; bit + 8 <= bits; bit += 8) {
-    const std::uint64_t step = kStuffTable.Step[stream[bit >> 3]] >> (8 * state);
-    stuffed += static_cast<int>(step & kStuffedMask);
-    state = static_cast<int>((step & kShiftMask) >> 3);
-  }
-  TStuffMachine m(state);
+  TStuffCount count{static_cast<std::uint32_t>(8 * StateOf((stream[0] >> 7) ^ 1U, 1)), 0};
+  int bit = 0;
+  for (; bit + 8 <= bits; bit += 8) count.Byte(stream[bit >> 3]);
+  TStuffMachine m(count.State());
   for (; bit < bits; ++bit) m.Feed((stream[bit >> 3] >> (7 - (bit & 7))) & 1U);
-  return stuffed + m.Stuffed;
+  return static_cast<int>(count.Stuffed) + m.Stuffed;
 }
 
 namespace {
@@ -228,10 +229,7 @@ namespace {
   if (!msg.RTR) {
     const int bytes = msg.UsedBytes();
     int i = 0;
-    if (bytes == 8) {
-      stream.DataBlock<8>(msg.Data.data());
-      i = 8;
-    }
+    for (; i + 8 <= bytes; i += 8) stream.DataBlock<8>(&msg.Data[static_cast<std::size_t>(i)]);
     for (; i + 4 <= bytes; i += 4) stream.DataBlock<4>(&msg.Data[static_cast<std::size_t>(i)]);
     for (; i < bytes; ++i) stream.Data(msg.Data[static_cast<std::size_t>(i)]);
     bits += 8 * bytes;

@@ -24,7 +24,7 @@
 // Whole words: a state packed into bytes is read back through a stalled store forward.
 struct TFrameHeaderState {
   std::uint32_t Crc = 0;
-  std::uint32_t StuffState = 0;  // as the stream keeps it
+  std::uint32_t StuffState = 0;  // 8 x the stuffing state
   std::uint32_t Stuffed = 0;
   std::uint32_t Bits = 0;  // 19 or 39
 };
